@@ -1,0 +1,82 @@
+#include "shell/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <sys/stat.h>
+
+namespace {
+
+QString envDir(const char *name, const QString &fallback)
+{
+    const QString value = qEnvironmentVariable(name);
+    // XDG says relative values are to be ignored.
+    return (!value.isEmpty() && QDir::isAbsolutePath(value)) ? value : fallback;
+}
+
+bool folderIsWritable(const QString &dir)
+{
+    QFileInfo info(dir);
+    return info.isDir() && info.isWritable();
+}
+
+} // namespace
+
+AppPaths AppPaths::fromSystem()
+{
+    AppPaths p;
+    p.appDir = QCoreApplication::applicationDirPath();
+    p.homeDir = QDir::homePath();
+    const QString cache = envDir("XDG_CACHE_HOME", p.homeDir + QStringLiteral("/.cache"));
+    p.workDir = cache + QStringLiteral("/orvane");
+    p.scratchDir = cache + QStringLiteral("/orvane-scratch");
+    if (folderIsWritable(p.appDir)) {
+        p.settingsFile = p.appDir + QStringLiteral("/config.ini");
+    } else {
+        const QString config = envDir("XDG_CONFIG_HOME", p.homeDir + QStringLiteral("/.config"));
+        p.settingsFile = config + QStringLiteral("/orvane/config.ini");
+    }
+    return p;
+}
+
+AppPaths AppPaths::underRoot(const QString &root)
+{
+    AppPaths p;
+    p.appDir = root + QStringLiteral("/app");
+    p.homeDir = root + QStringLiteral("/home");
+    p.workDir = root + QStringLiteral("/cache/orvane");
+    p.scratchDir = root + QStringLiteral("/cache/orvane-scratch");
+    p.settingsFile = p.appDir + QStringLiteral("/config.ini");
+    return p;
+}
+
+QString AppPaths::workFile(const QString &name) const { return workDir + QLatin1Char('/') + name; }
+QString AppPaths::scratchFile(const QString &name) const { return scratchDir + QLatin1Char('/') + name; }
+
+bool AppPaths::ensurePrivateDir(const QString &dir)
+{
+    if (QFileInfo::exists(dir))
+        return QFileInfo(dir).isDir();
+    if (!QDir().mkpath(dir))
+        return false;
+    return ::chmod(QFile::encodeName(dir).constData(), 0700) == 0;
+}
+
+QString RPP(const QString &folder)
+{
+    const QChar sep = QDir::separator();
+    return folder.endsWith(sep) ? folder : folder + sep;
+}
+
+bool FileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && !info.fileName().startsWith(QLatin1Char('.'));
+}
+
+QString GetFileName(const QString &path)
+{
+    const int cut = path.lastIndexOf(QDir::separator());
+    return cut < 0 ? path : path.mid(cut + 1);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+
+// Where the program's files live. This is the one place that knows the
+// native layout; everything else asks an AppPaths for its folders.
+struct AppPaths {
+    QString appDir;       // folder of the executable (holds libbass.so)
+    QString workDir;      // clips, concat.wav, tempwav.wav; private (0700)
+    QString scratchDir;   // scratch files of the cut; private (0700)
+    QString settingsFile; // config.ini
+    QString homeDir;      // where the base folder starts
+
+    // The layout of a normal run, from the executable's folder and the
+    // XDG folders of the user.
+    static AppPaths fromSystem();
+    // Every folder under one root, for tests and tools.
+    static AppPaths underRoot(const QString &root);
+
+    QString workFile(const QString &name) const;    // a file in the working folder
+    QString scratchFile(const QString &name) const; // a file in the scratch folder
+    QString clipFile(const QString &clipName) const { return workFile(clipName + QStringLiteral(".wav")); }
+    QString concatFile() const { return workFile(QStringLiteral("concat.wav")); }
+    QString recorderTempFile() const { return workFile(QStringLiteral("tempwav.wav")); }
+
+    // Makes a private folder (mode 0700) when missing; leaves a present one alone.
+    static bool ensurePrivateDir(const QString &dir);
+};
+
+// The path helpers of the main window, with the native separator.
+QString RPP(const QString &folder);          // folder with a trailing separator
+bool FileExists(const QString &path);        // a normal (not hidden) file is there
+QString GetFileName(const QString &path);    // the part after the last separator

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds into the given folder (default build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}; shift || true
+gen=()
+command -v ninja >/dev/null && [ ! -f "$dir/Makefile" ] && gen=(-G Ninja)
+cmake -S . -B "$dir" "${gen[@]}" "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"
