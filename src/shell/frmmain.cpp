@@ -1,0 +1,204 @@
+#include "shell/frmmain.h"
+
+#include "editor/clipeditorpanel.h"
+#include "platform/mci/mmcontrol.h"
+#include "shell/aboutpanel.h"
+#include "shell/folderlist.h"
+#include "shell/frmload.h"
+#include "shell/icons.h"
+#include "shell/settingsfile.h"
+#include "shell/settingspanel.h"
+#include "shell/twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct ToolbarButton {
+    const char *key;
+    const char *tooltip;
+    Glyph picture;
+};
+
+constexpr ToolbarButton kToolbar[] = {
+    {"Wav", "Open Song", Glyph::Song},       {"Rec", "Voice Record", Glyph::Record},
+    {"Convert", "Convert", Glyph::Convert},  {"Setting", "Setting", Glyph::Setting},
+    {"Help", "About", Glyph::About},         {"Exit", "Exit", Glyph::Exit},
+};
+
+} // namespace
+
+Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), paths_(paths)
+{
+    setObjectName(QStringLiteral("Frmmain"));
+    setWindowTitle(applicationTitle());
+    setWindowIcon(glyphIcon(Glyph::AppIcon));
+    setFixedSize(tw(10785), tw(6195));
+
+    mmcEdit_ = new MMControl(QStringLiteral("MMCEdit"), this);
+    mmcPlayList_ = new MMControl(QStringLiteral("MMCPlayList"), this);
+
+    toolbar_ = new QToolBar(this);
+    toolbar_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar_->setGeometry(0, 0, width(), tw(720) - tw(60));
+    toolbar_->setIconSize(QSize(tw(480), tw(480)));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    editPanel_ = new ClipEditorPanel(this);
+    frameRec_ = makeControl<QGroupBox>(this, QStringLiteral("FrameRec"), 1560, 720, 7335, 3735, QStringLiteral("Vioce Record"));
+    frameConvert_ = makeControl<QGroupBox>(this, QStringLiteral("FrameConvert"), 1080, 720, 9135, 4815, QStringLiteral("Wav <-> Mp3"));
+    settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);
+    aboutPanel_ = new AboutPanel(this);
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->hide();
+
+    endProgram = [this] {
+        hide();
+        QCoreApplication::exit(0);
+    };
+}
+
+Frmmain::~Frmmain() = default;
+
+FrmLoad *Frmmain::busyWindow()
+{
+    if (!frmLoad_)
+        frmLoad_ = new FrmLoad(this);
+    return frmLoad_;
+}
+
+void Frmmain::showEvent(QShowEvent *event)
+{
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+    QWidget::showEvent(event);
+}
+
+void Frmmain::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Frmmain::Form_Load()
+{
+    // 1. The stored settings; the folder list visits the stored folder.
+    const StoredSettings stored = readSettingsFile(paths_.settingsFile);
+    settings_.BitRate = stored.bitRate;
+    if (stored.baseFolder)
+        settings_.BaseFolder = *stored.baseFolder;
+    settingPanel_->Dir1()->setPath(settings_.BaseFolder);
+    // 2. The option of the stored bit rate; any other value selects none.
+    if (settings_.BitRate && settingPanel_->option(*settings_.BitRate))
+        settingPanel_->Option_Click(*settings_.BitRate);
+    // 3. The base folder always starts at the home folder.
+    settings_.BaseFolder = paths_.homeDir;
+    settingPanel_->Dir1()->setPath(paths_.homeDir);
+    // 4. The working and scratch folders, made when missing.
+    AppPaths::ensurePrivateDir(paths_.workDir);
+    AppPaths::ensurePrivateDir(paths_.scratchDir);
+    // 5., 6. The toolbar and the tooltips.
+    buildToolbar();
+    SetLng();
+    // 7. The hint under the list.
+    ClipEditorPanel *p = editPanel_;
+    p->Label6->setText(QStringLiteral("Click to Select Play\r\nDouble Click to Select Edit"));
+    // 8., 9. The list player and the trimming controls start disabled.
+    for (QWidget *w : {p->CmdFoward, p->CmdPause, p->CmdPlay, p->CmdStop, p->CmdNext})
+        w->setEnabled(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{p->SliderEdit, p->CmdEditPlay, p->CmdEditStop, p->CmdMarkin,
+                                                        p->CmdMarkOut, p->CmdEditDone})
+        w->setEnabled(false);
+    // 10. Only the Audio Edit panel shows.
+    showPanel(editPanel_);
+}
+
+void Frmmain::buildToolbar()
+{
+    toolbar_->clear();
+    for (const ToolbarButton &b : kToolbar) {
+        const QString key = QString::fromLatin1(b.key);
+        QAction *action = toolbar_->addAction(glyphIcon(b.picture), QString());
+        action->setObjectName(key);
+        action->setData(key);
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        if (QWidget *button = toolbar_->widgetForAction(action))
+            button->setObjectName(key);
+    }
+}
+
+void Frmmain::SetLng()
+{
+    ClipEditorPanel *p = editPanel_;
+    const std::pair<QWidget *, const char *> tips[] = {
+        {p->CmdFoward, "Forward"}, {p->CmdPause, "Pause"},   {p->CmdPlay, "Play"},
+        {p->CmdStop, "Stop"},      {p->CmdNext, "Next"},     {p->CmdAdd, "Add New"},
+        {p->CmdEditPlay, "Play"},  {p->CmdEditStop, "Stop"}, {p->Cmdremove, "Remove Form List"},
+        {p->CmdUP, "Move UP"},     {p->CmdDown, "Move Down"},
+    };
+    for (const auto &[widget, tip] : tips)
+        widget->setToolTip(QString::fromLatin1(tip));
+    const QList<QAction *> actions = toolbar_->actions();
+    for (int i = 0; i < actions.size() && i < int(std::size(kToolbar)); ++i)
+        actions[i]->setToolTip(QString::fromLatin1(kToolbar[i].tooltip));
+}
+
+void Frmmain::showPanel(QWidget *panel)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{editPanel_, frameRec_, frameConvert_, settingPanel_, aboutPanel_})
+        w->setVisible(w == panel);
+}
+
+void Frmmain::Toolbar1_ButtonClick(const QString &key)
+{
+    if (recorderRelease)
+        recorderRelease();
+    mmcEdit_->setCommand(QStringLiteral("stop"));
+    mmcPlayList_->setCommand(QStringLiteral("Close"));
+
+    if (key == QLatin1String("Wav")) {
+        showPanel(editPanel_);
+    } else if (key == QLatin1String("Rec")) {
+        showPanel(frameRec_);
+        if (recorderSetup)
+            recorderSetup();
+    } else if (key == QLatin1String("Convert")) {
+        showPanel(frameConvert_);
+    } else if (key == QLatin1String("Setting")) {
+        showPanel(settingPanel_);
+    } else if (key == QLatin1String("Help")) {
+        showPanel(aboutPanel_);
+        aboutPanel_->fill();
+    } else if (key == QLatin1String("Exit")) {
+        Form_Unload();
+    }
+}
+
+void Frmmain::Form_Unload()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    mmcEdit_->setCommand(QStringLiteral("stop"));
+    mmcPlayList_->setCommand(QStringLiteral("stop"));
+    mmcEdit_->setCommand(QStringLiteral("close"));
+    mmcPlayList_->setCommand(QStringLiteral("close"));
+    QDir work(paths_.workDir);
+    for (const QString &name : work.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        work.remove(name);
+    if (endProgram)
+        endProgram();
+}

@@ -1,0 +1,79 @@
+#pragma once
+#include "shell/appsettings.h"
+#include "shell/paths.h"
+
+#include <QWidget>
+#include <functional>
+
+class AboutPanel;
+class ClipEditorPanel;
+class CommonDialog;
+class FrmLoad;
+class MMControl;
+class QGroupBox;
+class QLineEdit;
+class QToolBar;
+class SettingsPanel;
+
+// The main window: toolbar, five panels, and what the panels share
+// (settings, the two players, the busy window, the folders).
+class Frmmain : public QWidget {
+    Q_OBJECT
+public:
+    explicit Frmmain(const AppPaths &paths, QWidget *parent = nullptr);
+    ~Frmmain() override;
+
+    const AppPaths &paths() const { return paths_; }
+    AppSettings &settings() { return settings_; }
+
+    MMControl *MMCEdit() const { return mmcEdit_; }
+    MMControl *MMCPlayList() const { return mmcPlayList_; }
+    FrmLoad *busyWindow(); // created on first use
+    bool busyWindowCreated() const { return frmLoad_ != nullptr; }
+
+    QToolBar *Toolbar1() const { return toolbar_; }
+    ClipEditorPanel *Framewav() const { return editPanel_; }
+    QGroupBox *FrameRec() const { return frameRec_; }
+    QGroupBox *FrameConvert() const { return frameConvert_; }
+    SettingsPanel *FrameSetting() const { return settingPanel_; }
+    AboutPanel *FrameAbout() const { return aboutPanel_; }
+    QLineEdit *Text1() const { return text1_; }
+
+    // Start-up and shutdown sequences.
+    void Form_Load();
+    void Form_Unload();
+    void Toolbar1_ButtonClick(const QString &key);
+    void SetLng();
+
+    // Ends the program after the shutdown sequence; replaceable for tests.
+    std::function<void()> endProgram;
+    // Ends any recording and releases the recorder and the audio library;
+    // the recorder sets it.
+    std::function<void()> recorderRelease;
+    // Sets up the recorder after its panel is shown; the recorder sets it.
+    std::function<void()> recorderSetup;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildToolbar();
+    void showPanel(QWidget *panel);
+
+    AppPaths paths_;
+    AppSettings settings_;
+    bool loaded_ = false;
+    bool shutDown_ = false;
+
+    MMControl *mmcEdit_ = nullptr;
+    MMControl *mmcPlayList_ = nullptr;
+    FrmLoad *frmLoad_ = nullptr;
+    QToolBar *toolbar_ = nullptr;
+    ClipEditorPanel *editPanel_ = nullptr;
+    QGroupBox *frameRec_ = nullptr;
+    QGroupBox *frameConvert_ = nullptr;
+    SettingsPanel *settingPanel_ = nullptr;
+    AboutPanel *aboutPanel_ = nullptr;
+    QLineEdit *text1_ = nullptr;
+};

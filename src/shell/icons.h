@@ -1,0 +1,15 @@
+#pragma once
+#include <QIcon>
+#include <QPixmap>
+
+// The program's own pictures, drawn rather than loaded.
+enum class Glyph {
+    Song, Record, Convert, Setting, About, Exit,          // toolbar
+    Add, Remove, Up, Down,                                // clip list
+    Previous, Pause, Play, Stop, Next,                    // players
+    Busy, BusyLarge,                                      // busy window
+    AppIcon
+};
+
+QPixmap drawGlyph(Glyph glyph, int size);
+QIcon glyphIcon(Glyph glyph);
