@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -79,4 +80,9 @@ QString GetFileName(const QString &path)
 {
     const int cut = path.lastIndexOf(QDir::separator());
     return cut < 0 ? path : path.mid(cut + 1);
+}
+
+bool replaceFile(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }

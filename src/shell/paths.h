@@ -30,3 +30,7 @@ struct AppPaths {
 QString RPP(const QString &folder);          // folder with a trailing separator
 bool FileExists(const QString &path);        // a normal (not hidden) file is there
 QString GetFileName(const QString &path);    // the part after the last separator
+
+// Moves a finished file over another in one step (both in one folder), so
+// that the target is always either the old file or the new one.
+bool replaceFile(const QString &from, const QString &to);
