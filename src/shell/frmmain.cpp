@@ -1,6 +1,7 @@
 #include "shell/frmmain.h"
 
 #include "editor/clipeditorpanel.h"
+#include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
 #include "shell/aboutpanel.h"
 #include "shell/folderlist.h"
@@ -55,6 +56,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     editPanel_ = new ClipEditorPanel(this);
+    wavExport_ = new WavExport(*this, *editPanel_);
     frameRec_ = makeControl<QGroupBox>(this, QStringLiteral("FrameRec"), 1560, 720, 7335, 3735, QStringLiteral("Vioce Record"));
     frameConvert_ = makeControl<QGroupBox>(this, QStringLiteral("FrameConvert"), 1080, 720, 9135, 4815, QStringLiteral("Wav <-> Mp3"));
     settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);

@@ -9,6 +9,7 @@ class AboutPanel;
 class ClipEditorPanel;
 class CommonDialog;
 class FrmLoad;
+class WavExport;
 class MMControl;
 class QGroupBox;
 class QLineEdit;
@@ -33,6 +34,7 @@ public:
 
     QToolBar *Toolbar1() const { return toolbar_; }
     ClipEditorPanel *Framewav() const { return editPanel_; }
+    WavExport *wavExport() const { return wavExport_; }
     QGroupBox *FrameRec() const { return frameRec_; }
     QGroupBox *FrameConvert() const { return frameConvert_; }
     SettingsPanel *FrameSetting() const { return settingPanel_; }
@@ -71,6 +73,7 @@ private:
     FrmLoad *frmLoad_ = nullptr;
     QToolBar *toolbar_ = nullptr;
     ClipEditorPanel *editPanel_ = nullptr;
+    WavExport *wavExport_ = nullptr;
     QGroupBox *frameRec_ = nullptr;
     QGroupBox *frameConvert_ = nullptr;
     SettingsPanel *settingPanel_ = nullptr;

@@ -1,0 +1,147 @@
+#include "export/clipaudio.h"
+
+#include "export/filecopy.h"
+#include "export/resampler.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr qint64 kBlockFrames = 16384;
+
+// The conversion of one clip, block by block.
+class ClipConverter {
+public:
+    ClipConverter(const WavInfo &info, const PcmFormat &to) : from_(pcmFormatOf(info)), to_(to)
+    {
+        if (from_.rate != to_.rate)
+            resampler_ = std::make_unique<Resampler>(from_.rate, to_.rate, to_.channels);
+    }
+
+    QString error() const { return resampler_ && !resampler_->ok() ? resampler_->error() : QString(); }
+
+    // Converts `frames` frames of raw input; the result is in bytes().
+    bool convert(const char *raw, qint64 frames)
+    {
+        decoded_.resize(size_t(frames * from_.channels));
+        samplesToFloat(raw, from_.sample, frames * from_.channels, decoded_.data());
+        mapped_.resize(size_t(frames * to_.channels));
+        remapChannels(decoded_.data(), from_.channels, mapped_.data(), to_.channels, frames);
+        if (!resampler_)
+            return encode(mapped_);
+        return resampler_->process(mapped_.data(), size_t(frames), resampled_) && encode(resampled_);
+    }
+    // The frames a resampler still holds after the last block.
+    bool finish()
+    {
+        if (resampler_)
+            return resampler_->finish(resampled_) && encode(resampled_);
+        bytes_.clear();
+        return true;
+    }
+
+    const std::vector<char> &bytes() const { return bytes_; }
+
+private:
+    bool encode(const std::vector<float> &samples)
+    {
+        bytes_.resize(samples.size() * size_t(bytesPerSample(to_.sample)));
+        samplesFromFloat(samples.data(), qint64(samples.size()), to_.sample, bytes_.data());
+        return true;
+    }
+
+    PcmFormat from_, to_;
+    std::unique_ptr<Resampler> resampler_;
+    std::vector<float> decoded_, mapped_, resampled_;
+    std::vector<char> bytes_;
+};
+
+bool readAt(int fd, qint64 offset, char *buffer, qint64 size, QString *error)
+{
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, buffer, size_t(size), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("the file ended early");
+            return false;
+        }
+        buffer += n;
+        offset += n;
+        size -= n;
+    }
+    return true;
+}
+
+qint64 appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error)
+{
+    ClipConverter converter(info, to);
+    std::vector<char> raw(size_t(kBlockFrames * info.blockAlign));
+    qint64 written = 0;
+    // Writes the converted block; false with *error set when it fails.
+    const auto put = [&](bool converted) {
+        if (!converted) {
+            *error = converter.error();
+            return false;
+        }
+        const std::vector<char> &out = converter.bytes();
+        written += qint64(out.size());
+        return writeAll(outFd, out.data(), qint64(out.size()), error);
+    };
+    if (!converter.error().isEmpty()) {
+        *error = converter.error();
+        return -1;
+    }
+    for (qint64 frame = 0; frame < info.frames(); frame += kBlockFrames) {
+        const qint64 frames = std::min(kBlockFrames, info.frames() - frame);
+        if (!readAt(inFd, info.dataOffset + frame * info.blockAlign, raw.data(), frames * info.blockAlign, error) ||
+            !put(converter.convert(raw.data(), frames)))
+            return -1;
+    }
+    return put(converter.finish()) ? written : -1;
+}
+
+} // namespace
+
+PcmFormat pcmFormatOf(const WavInfo &info)
+{
+    return {info.sampleFormat(), info.channels, info.sampleRate};
+}
+
+qint64 clipAudioBytes(const WavInfo &info, const PcmFormat &to)
+{
+    const PcmFormat from = pcmFormatOf(info);
+    qint64 frames = info.frames();
+    if (from.rate != to.rate)
+        frames = frames * to.rate / from.rate + 2;
+    return frames * to.frameBytes();
+}
+
+qint64 appendClipAudio(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error)
+{
+    error->clear();
+    if (pcmFormatOf(info) != to)
+        return appendConverted(inFd, info, to, outFd, error);
+    const qint64 bytes = info.frames() * info.blockAlign;
+    return copyFileBytes(inFd, info.dataOffset, outFd, bytes, error) ? bytes : -1;
+}
+
+void remapChannels(const float *in, int inChannels, float *out, int outChannels, qint64 frames)
+{
+    for (qint64 f = 0; f < frames; ++f, in += inChannels, out += outChannels) {
+        if (outChannels == 1 && inChannels > 1) {
+            float sum = 0;
+            for (int c = 0; c < inChannels; ++c)
+                sum += in[c];
+            out[0] = sum / float(inChannels);
+        } else {
+            for (int c = 0; c < outChannels; ++c)
+                out[c] = inChannels == 1 ? in[0] : c < inChannels ? in[c] : 0.0f;
+        }
+    }
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+// Copies `length` bytes from byte offset `inOffset` of the file `inFd` to the
+// current position of `outFd`, advancing it. The kernel moves the bytes when
+// it can (copy_file_range); otherwise they go through a small buffer.
+// False with *error set when a read or write fails or the input ends early.
+bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString *error);
+
+// Writes all of `data` at the current position of `fd`.
+bool writeAll(int fd, const char *data, qint64 size, QString *error);

@@ -1,0 +1,162 @@
+#include "export/listjoin.h"
+
+#include "audio/wavheader.h"
+#include "export/clipaudio.h"
+#include "export/filecopy.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QtEndian>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Clip {
+    QString name;
+    QString path;
+    WavInfo info;
+};
+
+JoinResult failure(const QString &why)
+{
+    JoinResult r;
+    r.error = why;
+    return r;
+}
+
+QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// The clip's file and its layout; empty, or what is wrong with it.
+QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
+{
+    clip->name = name;
+    clip->path = paths.clipFile(name);
+    if (!QFileInfo(clip->path).isFile())
+        return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is missing.").arg(name, clip->path);
+    clip->info = readWavInfo(clip->path);
+    if (!clip->info.ok)
+        return QStringLiteral("The clip \"%1\" cannot be joined: %2 is not WAV audio (%3).")
+            .arg(name, clip->path, clip->info.error);
+    return {};
+}
+
+// Integer PCM keeps its layout; anything else becomes 16-bit PCM.
+PcmFormat resultFormat(const WavInfo &first)
+{
+    PcmFormat f = pcmFormatOf(first);
+    if (first.formatTag != kWavFormatPcm)
+        f.sample = SampleFormat::S16;
+    return f;
+}
+
+// The first clip's own 44 header bytes when it has that layout and keeps
+// its format; a new header otherwise. Empty when the clip cannot be read.
+QByteArray resultHeader(const Clip &first, const PcmFormat &format)
+{
+    if (first.info.canonical && pcmFormatOf(first.info) == format) {
+        QFile f(first.path);
+        return f.open(QIODevice::ReadOnly) ? f.read(kWavHeaderSize) : QByteArray();
+    }
+    return wavHeaderBytes(WavHeader::make(format.channels, format.rate, quint16(bytesPerSample(format.sample) * 8)));
+}
+
+bool writeSizesAt(int fd, qint64 dataSize)
+{
+    char riff[4], data[4];
+    qToLittleEndian<qint32>(qint32(dataSize + 36), riff);
+    qToLittleEndian<qint32>(qint32(dataSize), data);
+    return ::pwrite(fd, riff, 4, kWavRiffSizeOffset) == 4 && ::pwrite(fd, data, 4, kWavDataSizeOffset) == 4;
+}
+
+// Writes the whole result into the open, empty file `out` (at `target`); the
+// audio bytes written, or -1 with *error saying what failed.
+qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips, const PcmFormat &format,
+                 QString *error)
+{
+    const QByteArray header = resultHeader(clips.front(), format);
+    if (header.size() != kWavHeaderSize) {
+        *error = QStringLiteral("Cannot read the header of %1.").arg(clips.front().path);
+        return -1;
+    }
+    QString why;
+    if (!writeAll(out, header.constData(), header.size(), &why)) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(target, why);
+        return -1;
+    }
+    qint64 total = 0;
+    for (const Clip &clip : clips) {
+        const int in = ::open(QFile::encodeName(clip.path).constData(), O_RDONLY | O_CLOEXEC);
+        const qint64 n = in < 0 ? -1 : appendClipAudio(in, clip.info, format, out, &why);
+        if (in < 0)
+            why = lastSystemError();
+        else
+            ::close(in);
+        if (n < 0) {
+            *error = QStringLiteral("The clip \"%1\" could not be joined (%2).").arg(clip.name, why);
+            return -1;
+        }
+        total += n;
+    }
+    if (total > kWavMaxDataSize) {
+        *error = QStringLiteral("The joined list grew past the 2 GiB a WAV file can hold.");
+        return -1;
+    }
+    if (!writeSizesAt(out, total)) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
+        return -1;
+    }
+    return total;
+}
+
+} // namespace
+
+JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths)
+{
+    if (clipNames.isEmpty())
+        return failure(QStringLiteral("The clip list is empty: there is nothing to save."));
+    std::vector<Clip> clips(size_t(clipNames.size()));
+    for (qsizetype i = 0; i < clipNames.size(); ++i)
+        if (const QString why = inspectClip(clipNames[i], paths, &clips[size_t(i)]); !why.isEmpty())
+            return failure(why);
+
+    const PcmFormat format = resultFormat(clips.front().info);
+    qint64 expected = 0;
+    for (const Clip &clip : clips)
+        expected += clipAudioBytes(clip.info, format);
+    if (expected > kWavMaxDataSize)
+        return failure(QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
+                                      "can hold. Remove or shorten some clips.")
+                           .arg(expected >> 20));
+
+    const QString target = paths.concatFile();
+    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0)
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
+    QString why;
+    qint64 written = writeJoin(out, target, clips, format, &why);
+    if (::close(out) != 0 && written >= 0) {
+        why = QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
+        written = -1;
+    }
+    if (written < 0) {
+        ::unlink(QFile::encodeName(target).constData());
+        return failure(why);
+    }
+    JoinResult r;
+    r.ok = true;
+    r.dataSize = written;
+    return r;
+}
+
+QStringList listedClipNames(const QListWidget &list)
+{
+    QStringList names;
+    for (int i = 0; i < list.count(); ++i)
+        names << list.item(i)->text();
+    return names;
+}

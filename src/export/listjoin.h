@@ -1,0 +1,35 @@
+#pragma once
+#include "shell/paths.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class QListWidget;
+
+struct JoinResult {
+    bool ok = false;
+    QString error;       // what went wrong, naming the clip or the file; empty when ok
+    qint64 dataSize = 0; // audio bytes in concat.wav
+};
+
+// Joins the clips, in the order given, into concat.wav of the working folder,
+// rebuilt from scratch: one 44-byte header whose size fields cover the whole
+// result, then the audio of every clip.
+//
+// The result takes the first clip's format; other clips are converted to it
+// (sample width, channels, sample rate). When the first clip is not integer
+// PCM the result is 16-bit PCM at its rate and channel count. Only the
+// samples of each clip's data chunk are joined, never its other chunks. When
+// the first clip has the 44-byte layout and needs no conversion, its header
+// bytes are kept as they are and only the two size fields change; otherwise
+// the header is a new one.
+//
+// Every clip is checked, and the size of the result (which must fit the
+// signed 32-bit size fields) worked out, before anything is written: an empty
+// list, a missing clip file, one that is not WAV audio or a result over 2 GiB
+// leaves concat.wav as it was. A write that fails later removes concat.wav.
+JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths);
+
+// The clip names of the list, first entry first.
+QStringList listedClipNames(const QListWidget &list);

@@ -1,0 +1,55 @@
+#include "export/resampler.h"
+
+#include <soxr.h>
+
+Resampler::Resampler(double inRate, double outRate, unsigned channels) : ratio_(outRate / inRate), channels_(channels)
+{
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_error_t err = nullptr;
+    soxr_ = soxr_create(inRate, outRate, channels, &err, &io, &quality, nullptr);
+    if (err)
+        error_ = QStringLiteral("resampler: %1").arg(QLatin1String(err));
+}
+
+Resampler::~Resampler()
+{
+    if (soxr_)
+        soxr_delete(soxr_);
+}
+
+bool Resampler::process(const float *in, size_t frames, std::vector<float> &out)
+{
+    out.clear();
+    return ok() && run(in, frames, out);
+}
+
+bool Resampler::finish(std::vector<float> &out)
+{
+    out.clear();
+    return ok() && run(nullptr, 0, out);
+}
+
+// One call of soxr_process per chunk of output room, until the input is
+// consumed (or, at the end, until nothing more comes out).
+bool Resampler::run(const float *in, size_t frames, std::vector<float> &out)
+{
+    const size_t room = size_t(double(frames) * ratio_) + 4096;
+    size_t consumed = 0;
+    for (;;) {
+        const size_t start = out.size() / channels_;
+        out.resize((start + room) * channels_);
+        size_t used = 0, made = 0;
+        const float *from = in ? in + consumed * channels_ : nullptr;
+        const soxr_error_t err = soxr_process(soxr_, from, in ? frames - consumed : 0, &used, out.data() + start * channels_,
+                                              room, &made);
+        out.resize((start + made) * channels_);
+        if (err) {
+            error_ = QStringLiteral("resampler: %1").arg(QLatin1String(err));
+            return false;
+        }
+        consumed += used;
+        if (in ? consumed >= frames && made < room : made == 0)
+            return true;
+    }
+}

@@ -1,0 +1,89 @@
+#include "exportfixture.h"
+
+#include "editor/clipeditorpanel.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtEndian>
+
+namespace {
+
+QByteArray le(quint32 v, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((v >> (8 * i)) & 0xFF));
+    return out;
+}
+
+QString quoted(const QString &path) { return QLatin1Char('\'') + path + QLatin1Char('\''); }
+
+} // namespace
+
+QByteArray wavBytes(int channels, int rate, int bits, const QByteArray &audio)
+{
+    const int align = channels * bits / 8;
+    return "RIFF" + le(quint32(audio.size() + 36), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(quint32(channels), 2) +
+           le(quint32(rate), 4) + le(quint32(rate * align), 4) + le(quint32(align), 2) + le(quint32(bits), 2) + "data" +
+           le(quint32(audio.size()), 4) + audio;
+}
+
+QByteArray audioPattern(int size, int seed)
+{
+    QByteArray out(size, '\0');
+    for (int i = 0; i < size; ++i)
+        out[i] = char((i * 7 + seed * 31 + (i >> 8)) & 0xFF);
+    return out;
+}
+
+qint32 le32(const QByteArray &bytes, int offset) { return qFromLittleEndian<qint32>(bytes.constData() + offset); }
+
+void putLe32(QByteArray &bytes, int offset, qint32 value) { bytes.replace(offset, 4, le(quint32(value), 4)); }
+
+ExportFixture::ExportFixture() : form(std::make_unique<Frmmain>(env.paths()))
+{
+    form->endProgram = [] {};
+    form->show();
+}
+
+ExportFixture::~ExportFixture() { form->hide(); }
+
+QString ExportFixture::addClip(const QString &name, const QByteArray &content)
+{
+    const QString path = env.paths().clipFile(name);
+    writeFile(path, content);
+    addEntry(name);
+    return path;
+}
+
+void ExportFixture::addEntry(const QString &name) { form->Framewav()->List1->addItem(name); }
+
+void ExportFixture::saveAs(const std::optional<QString> &path)
+{
+    dialogs.files.push_back(path);
+    form->Framewav()->CmdSaveWav->click();
+}
+
+QString ExportFixture::home(const QString &name) const { return env.paths().homeDir + QLatin1Char('/') + name; }
+
+QString soxi(const QString &flag, const QString &path)
+{
+    QString out;
+    runShell(QStringLiteral("soxi %1 %2").arg(flag, quoted(path)), &out);
+    return out.trimmed();
+}
+
+bool soxMake(const QString &path, const QString &format, const QString &synth)
+{
+    return runShell(QStringLiteral("sox -n %1 %2 synth %3").arg(format, quoted(path), synth)) == 0;
+}
+
+double soxFrequency(const QString &path, double start, double length)
+{
+    QString out;
+    runShell(QStringLiteral("sox %1 -n trim %2 %3 remix 1 stat 2>&1").arg(quoted(path)).arg(start).arg(length), &out);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Rough\\s+frequency:\\s+(\\d+)")).match(out);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1;
+}

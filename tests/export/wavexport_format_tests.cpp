@@ -1,0 +1,190 @@
+// Clips of other formats and layouts, checked with sox.
+#include "exportfixture.h"
+
+#include "export/listjoin.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+class JoinFormats : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!haveTool(QStringLiteral("sox")) || !haveTool(QStringLiteral("soxi")))
+            GTEST_SKIP() << "sox is not installed";
+    }
+    // A sox-made sine clip in the working folder, listed.
+    void addSine(const QString &name, const QString &format, double seconds, int hz)
+    {
+        ASSERT_TRUE(soxMake(f.env.paths().clipFile(name), format, QStringLiteral("%1 sine %2").arg(seconds).arg(hz)));
+        f.addEntry(name);
+    }
+    QString save()
+    {
+        const QString out = f.home(QStringLiteral("ring.wav"));
+        f.saveAs(out);
+        EXPECT_EQ(f.messages(), QStringList{QStringLiteral("Finish Save")});
+        return out;
+    }
+    ExportFixture f;
+};
+
+// The file is the 44-byte layout with both size fields right.
+void expectPlainLayout(const QString &path)
+{
+    const QByteArray out = readFile(path);
+    ASSERT_GE(out.size(), 44);
+    EXPECT_EQ(out.mid(12, 4), QByteArray("fmt "));
+    EXPECT_EQ(le32(out, 16), 16);
+    EXPECT_EQ(out.mid(36, 4), QByteArray("data"));
+    EXPECT_EQ(le32(out, 40), out.size() - 44);
+    EXPECT_EQ(le32(out, 4), out.size() - 8);
+}
+
+// A WAV song with a LIST chunk between the format and the data chunks, as
+// tagging programs write it; its samples are `audio`.
+QByteArray songWithList(const QByteArray &audio)
+{
+    const QByteArray plain = wavBytes(2, 44100, 16, audio);
+    QByteArray list = "LIST";
+    const QByteArray body = QByteArray("INFOINAM") + QByteArray("\x07\0\0\0", 4) + QByteArray("A Song\0\0", 8);
+    list += QByteArray(1, char(body.size())) + QByteArray(3, '\0') + body;
+    QByteArray song = plain.left(36) + list + plain.mid(36);
+    putLe32(song, 4, qint32(song.size() - 8));
+    return song;
+}
+
+} // namespace
+
+TEST_F(JoinFormats, MonoAt48kAfterStereoAt44kIsConvertedToTheFirstFormat)
+{
+    addSine(QStringLiteral("stereo"), QStringLiteral("-r 44100 -c 2 -b 16"), 1.0, 440);
+    addSine(QStringLiteral("mono"), QStringLiteral("-r 48000 -c 1 -b 16"), 2.0, 440);
+    const QString out = save();
+
+    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("44100"));
+    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
+    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 3.0, 0.002);
+    // The second clip plays at its own pitch, not 48/44.1 too low.
+    EXPECT_NEAR(soxFrequency(out, 1.5, 1.0), 440, 10);
+    expectPlainLayout(out);
+}
+
+TEST_F(JoinFormats, AnEightBitClipIsWidenedToSixteen)
+{
+    addSine(QStringLiteral("wide"), QStringLiteral("-r 22050 -c 1 -b 16"), 1.0, 300);
+    addSine(QStringLiteral("narrow"), QStringLiteral("-r 22050 -c 1 -b 8 -e unsigned"), 1.0, 600);
+    const QString out = save();
+
+    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
+    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("22050"));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 2.0, 0.001);
+    EXPECT_NEAR(soxFrequency(out, 1.2, 0.6), 600, 15);
+    expectPlainLayout(out);
+}
+
+TEST_F(JoinFormats, AnEightBitFirstClipKeepsTheResultEightBit)
+{
+    addSine(QStringLiteral("narrow"), QStringLiteral("-r 8000 -c 1 -b 8 -e unsigned"), 1.0, 500);
+    addSine(QStringLiteral("wide"), QStringLiteral("-r 16000 -c 2 -b 16"), 0.5, 500);
+    const QString out = save();
+
+    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("8"));
+    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("1"));
+    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("8000"));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 1.5, 0.002);
+    EXPECT_NEAR(soxFrequency(out, 1.1, 0.3), 500, 15);
+}
+
+TEST_F(JoinFormats, AFloatFirstClipGivesSixteenBitPcm)
+{
+    addSine(QStringLiteral("float"), QStringLiteral("-r 32000 -c 2 -b 32 -e floating-point"), 1.0, 440);
+    addSine(QStringLiteral("int"), QStringLiteral("-r 32000 -c 2 -b 16"), 1.0, 440);
+    const QString out = save();
+
+    const QByteArray bytes = readFile(out);
+    ASSERT_GE(bytes.size(), 44);
+    EXPECT_EQ(bytes[20], char(1)) << "format tag PCM";
+    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
+    EXPECT_EQ(soxi(QStringLiteral("-e"), out), QStringLiteral("Signed Integer PCM"));
+    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("32000"));
+    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 2.0, 0.001);
+    expectPlainLayout(out);
+}
+
+TEST_F(JoinFormats, AListChunkSongIsJoinedWithoutItsHeaderBytes)
+{
+    const QByteArray lead = audioPattern(800, 1), songAudio = audioPattern(1600, 2);
+    f.addClip(QStringLiteral("lead"), wavBytes(2, 44100, 16, lead));
+    const QString song = f.addClip(QStringLiteral("tagged"), songWithList(songAudio));
+    ASSERT_EQ(soxi(QStringLiteral("-s"), song), QStringLiteral("400")) << "sox reads the tagged song";
+    const QString out = save();
+
+    const QByteArray bytes = readFile(out);
+    EXPECT_EQ(bytes.mid(44), lead + songAudio);
+    EXPECT_FALSE(bytes.contains("LIST"));
+    EXPECT_FALSE(bytes.contains("INFO"));
+    EXPECT_EQ(soxi(QStringLiteral("-s"), out), QStringLiteral("600"));
+}
+
+TEST_F(JoinFormats, AListChunkSongFirstGetsAPlainHeader)
+{
+    const QByteArray songAudio = audioPattern(2000, 3), tail = audioPattern(400, 4);
+    f.addClip(QStringLiteral("tagged"), songWithList(songAudio));
+    f.addClip(QStringLiteral("tail"), wavBytes(2, 44100, 16, tail));
+    const QString out = save();
+
+    const QByteArray bytes = readFile(out);
+    expectPlainLayout(out);
+    EXPECT_EQ(bytes.mid(44), songAudio + tail);
+    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("44100"));
+    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
+}
+
+TEST_F(JoinFormats, AChunkAfterTheSamplesStaysOut)
+{
+    QByteArray clip = wavBytes(1, 8000, 16, audioPattern(600, 5));
+    clip += QByteArray("LIST") + QByteArray("\x04\0\0\0", 4) + QByteArray("INFO");
+    putLe32(clip, 4, qint32(clip.size() - 8)); // the RIFF size counts the trailing chunk
+    f.addClip(QStringLiteral("trailing"), clip);
+    f.addClip(QStringLiteral("second"), wavBytes(1, 8000, 16, audioPattern(200, 6)));
+    const QString out = save();
+
+    const QByteArray bytes = readFile(out);
+    EXPECT_EQ(bytes.size(), 44 + 600 + 200);
+    EXPECT_FALSE(bytes.contains("LIST"));
+    expectPlainLayout(out);
+}
+
+TEST_F(JoinFormats, AnExtensibleTwentyFourBitClipIsConverted)
+{
+    addSine(QStringLiteral("first"), QStringLiteral("-r 44100 -c 2 -b 16"), 0.5, 440);
+    // sox writes four channels of 24 bits as WAVE_FORMAT_EXTENSIBLE.
+    const QString ext = f.env.paths().clipFile(QStringLiteral("ext"));
+    ASSERT_TRUE(soxMake(ext, QStringLiteral("-r 48000 -c 4 -b 24"), QStringLiteral("0.5 sine 440")));
+    ASSERT_EQ(readFile(ext).mid(20, 2), QByteArray("\xFE\xFF", 2)) << "WAVE_FORMAT_EXTENSIBLE";
+    f.addEntry(QStringLiteral("ext"));
+    const QString out = save();
+
+    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
+    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 1.0, 0.002);
+    EXPECT_NEAR(soxFrequency(out, 0.6, 0.3), 440, 10);
+}
+
+TEST(JoinList, ReturnsTheAudioSizeAndRebuildsConcatWav)
+{
+    TestEnv env;
+    QDir().mkpath(env.paths().workDir);
+    writeFile(env.paths().clipFile(QStringLiteral("a")), wavBytes(1, 8000, 8, audioPattern(10, 1)));
+    writeFile(env.paths().concatFile(), QByteArray(5000, 'z'));
+    const JoinResult r = joinClipList({QStringLiteral("a"), QStringLiteral("a")}, env.paths());
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_EQ(r.dataSize, 20);
+    EXPECT_EQ(QFile(env.paths().concatFile()).size(), 64);
+}
