@@ -32,6 +32,15 @@ protected:
     ExportFixture f;
 };
 
+// What sox reads from the file: rate, channels, bits and duration.
+void expectFormat(const QString &path, int rate, int channels, int bits, double seconds, double tolerance = 0.002)
+{
+    EXPECT_EQ(soxi(QStringLiteral("-r"), path), QString::number(rate));
+    EXPECT_EQ(soxi(QStringLiteral("-c"), path), QString::number(channels));
+    EXPECT_EQ(soxi(QStringLiteral("-b"), path), QString::number(bits));
+    EXPECT_NEAR(soxi(QStringLiteral("-D"), path).toDouble(), seconds, tolerance);
+}
+
 // The file is the 44-byte layout with both size fields right.
 void expectPlainLayout(const QString &path)
 {
@@ -65,10 +74,7 @@ TEST_F(JoinFormats, MonoAt48kAfterStereoAt44kIsConvertedToTheFirstFormat)
     addSine(QStringLiteral("mono"), QStringLiteral("-r 48000 -c 1 -b 16"), 2.0, 440);
     const QString out = save();
 
-    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("44100"));
-    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
-    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
-    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 3.0, 0.002);
+    expectFormat(out, 44100, 2, 16, 3.0);
     // The second clip plays at its own pitch, not 48/44.1 too low.
     EXPECT_NEAR(soxFrequency(out, 1.5, 1.0), 440, 10);
     expectPlainLayout(out);
@@ -80,9 +86,7 @@ TEST_F(JoinFormats, AnEightBitClipIsWidenedToSixteen)
     addSine(QStringLiteral("narrow"), QStringLiteral("-r 22050 -c 1 -b 8 -e unsigned"), 1.0, 600);
     const QString out = save();
 
-    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
-    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("22050"));
-    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 2.0, 0.001);
+    expectFormat(out, 22050, 1, 16, 2.0, 0.001);
     EXPECT_NEAR(soxFrequency(out, 1.2, 0.6), 600, 15);
     expectPlainLayout(out);
 }
@@ -93,10 +97,7 @@ TEST_F(JoinFormats, AnEightBitFirstClipKeepsTheResultEightBit)
     addSine(QStringLiteral("wide"), QStringLiteral("-r 16000 -c 2 -b 16"), 0.5, 500);
     const QString out = save();
 
-    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("8"));
-    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("1"));
-    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("8000"));
-    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 1.5, 0.002);
+    expectFormat(out, 8000, 1, 8, 1.5);
     EXPECT_NEAR(soxFrequency(out, 1.1, 0.3), 500, 15);
 }
 
@@ -109,11 +110,8 @@ TEST_F(JoinFormats, AFloatFirstClipGivesSixteenBitPcm)
     const QByteArray bytes = readFile(out);
     ASSERT_GE(bytes.size(), 44);
     EXPECT_EQ(bytes[20], char(1)) << "format tag PCM";
-    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
     EXPECT_EQ(soxi(QStringLiteral("-e"), out), QStringLiteral("Signed Integer PCM"));
-    EXPECT_EQ(soxi(QStringLiteral("-r"), out), QStringLiteral("32000"));
-    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
-    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 2.0, 0.001);
+    expectFormat(out, 32000, 2, 16, 2.0, 0.001);
     expectPlainLayout(out);
 }
 
@@ -171,9 +169,7 @@ TEST_F(JoinFormats, AnExtensibleTwentyFourBitClipIsConverted)
     f.addEntry(QStringLiteral("ext"));
     const QString out = save();
 
-    EXPECT_EQ(soxi(QStringLiteral("-c"), out), QStringLiteral("2"));
-    EXPECT_EQ(soxi(QStringLiteral("-b"), out), QStringLiteral("16"));
-    EXPECT_NEAR(soxi(QStringLiteral("-D"), out).toDouble(), 1.0, 0.002);
+    expectFormat(out, 44100, 2, 16, 1.0);
     EXPECT_NEAR(soxFrequency(out, 0.6, 0.3), 440, 10);
 }
 
