@@ -1,0 +1,28 @@
+// Words for the error codes of bass.h.
+#include "bass.h"
+#include "reader.h"
+
+namespace orvane {
+
+const char *errorText(int code)
+{
+    switch (code) {
+    case BASS_OK: return "no error";
+    case BASS_ERROR_MEM: return "out of memory";
+    case BASS_ERROR_FILEOPEN: return "the file could not be opened or read";
+    case BASS_ERROR_FORMAT: return "not audio in a format the library reads";
+    case BASS_ERROR_HANDLE: return "not a handle, or one already freed";
+    case BASS_ERROR_ENDED: return "no more data";
+    case BASS_ERROR_DEVICE: return "no sound server or device answers";
+    case BASS_ERROR_NOTAVAIL: return "not available on this channel";
+    case BASS_ERROR_INIT: return "the library has not been started (BASS_Init)";
+    case BASS_ERROR_ILLPARAM: return "a parameter is not valid";
+    case BASS_ERROR_NETWORK: return "the address could not be fetched";
+    case BASS_ERROR_POSITION: return "the position is not valid";
+    case BASS_ERROR_PROTOCOL: return "not an http, https or ftp address";
+    case BASS_ERROR_ALREADY: return "the library has already been started";
+    default: return "unknown error";
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,107 @@
+// WAV, AIFF, FLAC and Ogg Vorbis through libsndfile.
+#include "reader.h"
+
+#include <cstring>
+#include <sndfile.h>
+
+namespace orvane {
+namespace {
+
+struct Memory {
+    const std::vector<unsigned char> *bytes;
+    sf_count_t pos = 0;
+};
+
+sf_count_t memLength(void *user) { return sf_count_t(static_cast<Memory *>(user)->bytes->size()); }
+sf_count_t memSeek(sf_count_t offset, int whence, void *user)
+{
+    auto *m = static_cast<Memory *>(user);
+    const sf_count_t size = sf_count_t(m->bytes->size());
+    sf_count_t to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? m->pos + offset : size + offset;
+    m->pos = to < 0 ? 0 : (to > size ? size : to);
+    return m->pos;
+}
+sf_count_t memRead(void *ptr, sf_count_t count, void *user)
+{
+    auto *m = static_cast<Memory *>(user);
+    const sf_count_t left = sf_count_t(m->bytes->size()) - m->pos;
+    const sf_count_t n = count < left ? count : left;
+    if (n > 0)
+        std::memcpy(ptr, m->bytes->data() + m->pos, size_t(n));
+    m->pos += n;
+    return n;
+}
+sf_count_t memWrite(const void *, sf_count_t, void *) { return 0; }
+sf_count_t memTell(void *user) { return static_cast<Memory *>(user)->pos; }
+
+class SndfileReader : public Reader {
+public:
+    SndfileReader(const Source &source) : memory_{&source.bytes}
+    {
+        SF_INFO info{};
+        if (!source.path.empty()) {
+            file_ = sf_open(source.path.c_str(), SFM_READ, &info);
+        } else {
+            SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
+            file_ = sf_open_virtual(&io, SFM_READ, &info, &memory_);
+        }
+        if (!file_)
+            return;
+        // MPEG is read by our own mpg123 reader (gapless, tags skipped).
+        if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+            return;
+        frames_ = info.frames;
+        rate = info.samplerate;
+        channels = info.channels;
+        kind = 2;
+        const int sub = info.format & SF_FORMAT_SUBMASK;
+        eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
+        bits = sub == SF_FORMAT_PCM_16 ? 16 : sub == SF_FORMAT_PCM_24 ? 24 : sub == SF_FORMAT_PCM_32 ? 32
+             : eightBit ? 8 : sub == SF_FORMAT_FLOAT ? 32 : 0;
+    }
+    ~SndfileReader() override
+    {
+        if (file_)
+            sf_close(file_);
+    }
+    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ > 0; }
+
+    long read(unsigned char *out, size_t bytes) override
+    {
+        const size_t frames = bytes / size_t(frameBytes());
+        if (frames == 0)
+            return 0;
+        scratch_.resize(frames * size_t(channels));
+        const sf_count_t got = sf_readf_short(file_, scratch_.data(), sf_count_t(frames));
+        if (got < 0)
+            return -1;
+        const size_t samples = size_t(got) * size_t(channels);
+        if (eightBit) {
+            for (size_t i = 0; i < samples; ++i)
+                out[i] = static_cast<unsigned char>((scratch_[i] >> 8) + 128);
+            return long(samples);
+        }
+        std::memcpy(out, scratch_.data(), samples * 2);
+        return long(samples * 2);
+    }
+    bool seek(int64_t frame) override { return sf_seek(file_, sf_count_t(frame), SEEK_SET) == sf_count_t(frame); }
+    int64_t lengthBytes() override { return int64_t(frames_) * frameBytes(); }
+
+private:
+    Memory memory_;
+    SNDFILE *file_ = nullptr;
+    sf_count_t frames_ = 0;
+    std::vector<short> scratch_;
+};
+
+} // namespace
+
+ReaderPtr openSndfile(const Source &source)
+{
+    auto reader = std::make_unique<SndfileReader>(source);
+    if (!reader->ok())
+        return nullptr;
+    return reader;
+}
+
+} // namespace orvane

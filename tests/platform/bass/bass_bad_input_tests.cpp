@@ -1,0 +1,217 @@
+// Bad input for every reader: each fails with a code or decodes what there
+// is, and nothing crashes.
+#include "bass_fixtures.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+namespace {
+
+bool saveBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray randomBytes(int n, quint32 seed)
+{
+    QRandomGenerator gen(seed);
+    QByteArray b(n, '\0');
+    for (auto &c : b)
+        c = char(gen.bounded(256));
+    return b;
+}
+
+void le32(QByteArray &b, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+QByteArray wavHeader(quint32 dataSize, quint16 channels = 2, quint32 rate = 44100)
+{
+    QByteArray h("RIFF");
+    le32(h, dataSize + 36);
+    h += "WAVEfmt ";
+    le32(h, 16);
+    h.append('\x01').append('\0');
+    h.append(char(channels)).append('\0');
+    le32(h, rate);
+    le32(h, rate * channels * 2);
+    h.append(char(channels * 2)).append('\0');
+    h.append(char(16)).append('\0');
+    h += "data";
+    le32(h, dataSize);
+    return h;
+}
+
+} // namespace
+
+class BassBadInput : public BassTest {
+protected:
+    // Opens a file in all the ways Part 2.4 tries (and from memory): each
+    // either fails with a code or gives a channel that decodes to its end.
+    void tryEveryWay(const QString &file, bool expectFailure)
+    {
+        const QByteArray native = QFile::encodeName(file);
+        const QByteArray bytes = fileBytes(file);
+        std::vector<DWORD> handles;
+        handles.push_back(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE));
+        handles.push_back(bass().BASS_StreamCreateURL(native.constData(), 0, 0x300000, nullptr, nullptr));
+        handles.push_back(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0));
+        if (!bytes.isEmpty()) {
+            handles.push_back(bass().BASS_StreamCreateFile(1, bytes.constData(), 0, QWORD(bytes.size()), 0));
+            handles.push_back(bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0));
+        }
+        for (size_t i = 0; i < handles.size(); ++i) {
+            const DWORD h = handles[i];
+            if (h == 0) {
+                EXPECT_NE(bass().BASS_ErrorGetCode(), 0) << file.toStdString() << " way " << i;
+                continue;
+            }
+            EXPECT_FALSE(expectFailure) << file.toStdString() << " opened by way " << i;
+            const Decoded d = decode(h);
+            EXPECT_EQ(d.length, QWORD(d.pcm.size())) << file.toStdString() << " way " << i;
+        }
+    }
+    void expectFormatError(const QString &file)
+    {
+        EXPECT_EQ(open(file), 0u) << file.toStdString();
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT) << file.toStdString();
+        const QByteArray native = QFile::encodeName(file);
+        EXPECT_EQ(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0), 0u);
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
+        tryEveryWay(file, true);
+    }
+    QString lameFile()
+    {
+        const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 1.0);
+        const QString mp3 = path("good.mp3");
+        make("lame", {"--quiet", "-b", "128", wav, mp3});
+        return mp3;
+    }
+};
+
+TEST_F(BassBadInput, EmptyFile)
+{
+    ASSERT_TRUE(saveBytes(path("empty.mp3"), {}));
+    expectFormatError(path("empty.mp3"));
+    char nothing = 0;
+    EXPECT_EQ(bass().BASS_StreamCreateFile(1, &nothing, 0, 0, 0), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+}
+
+TEST_F(BassBadInput, MissingFileOrFolder)
+{
+    EXPECT_EQ(open(path("nowhere.mp3")), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(open(dir_.path()), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(bass().BASS_StreamCreateFile(0, nullptr, 0, 0, 0), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_EQ(bass().BASS_MusicLoad(0, "", 0, 0, 0, 0), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+}
+
+TEST_F(BassBadInput, RandomBytesNamedMp3)
+{
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        const QString file = path(QStringLiteral("random%1.mp3").arg(seed));
+        ASSERT_TRUE(saveBytes(file, randomBytes(int(seed) * 3000, seed)));
+        expectFormatError(file);
+    }
+}
+
+TEST_F(BassBadInput, TruncatedMp3)
+{
+    const QString mp3 = lameFile();
+    const QByteArray whole = fileBytes(mp3);
+    const qsizetype fullPcm = decode(open(mp3)).pcm.size();
+    // Cut inside the first frames: nothing to decode.
+    for (int cut : {1, 4, 10, 100, 300}) {
+        const QString file = path(QStringLiteral("cut%1.mp3").arg(cut));
+        ASSERT_TRUE(saveBytes(file, whole.left(cut)));
+        expectFormatError(file);
+    }
+    // Cut in the middle, in the middle of a frame: what is there decodes, no more.
+    const QString half = path("half.mp3");
+    ASSERT_TRUE(saveBytes(half, whole.left(whole.size() / 2 + 77)));
+    const DWORD h = open(half);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_GT(d.pcm.size(), fullPcm / 3);
+    EXPECT_LT(d.pcm.size(), fullPcm);
+    EXPECT_EQ(d.length, QWORD(d.pcm.size()));
+    char buf[100];
+    EXPECT_EQ(bass().BASS_ChannelGetData(h, buf, sizeof buf), 0xFFFFFFFFu);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ENDED);
+    tryEveryWay(half, false);
+}
+
+TEST_F(BassBadInput, Mp3WhoseTagClaimsMoreThanTheFileHolds)
+{
+    const QByteArray audio = fileBytes(lameFile());
+    QByteArray tag("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10); // 256 MB of tag
+    tag += QByteArray("TIT2\x00\x00\x00\x05\x00\x00\x00Song", 15);
+    const QString file = path("bigtag.mp3");
+    ASSERT_TRUE(saveBytes(file, tag + audio));
+    expectFormatError(file);
+}
+
+TEST_F(BassBadInput, WavWithHugeDataSize)
+{
+    // A header that claims ~2 GB of samples over no samples at all.
+    const QString none = path("huge-empty.wav");
+    ASSERT_TRUE(saveBytes(none, wavHeader(0x7FFFFF00u)));
+    expectFormatError(none);
+    // Over 1000 bytes of samples: those decode, and the length says so.
+    QByteArray samples(1000, '\0');
+    for (int i = 0; i < samples.size(); ++i)
+        samples[i] = char(i * 7);
+    const QString some = path("huge.wav");
+    ASSERT_TRUE(saveBytes(some, wavHeader(0xFFFFFFF0u) + samples));
+    const DWORD h = open(some);
+    if (h == 0) {
+        EXPECT_NE(bass().BASS_ErrorGetCode(), 0);
+    } else {
+        const Decoded d = decode(h);
+        EXPECT_EQ(d.pcm, samples);
+        EXPECT_EQ(d.length, 1000u);
+    }
+    tryEveryWay(some, false);
+}
+
+TEST_F(BassBadInput, DamagedFilesOfEveryReader)
+{
+    // Each reader's formats, cut short and with their middle scrambled.
+    QStringList files;
+    files << lameFile();
+    files << tone("a.flac", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    files << tone("a.ogg", {"-r", "44100", "-c", "2"}, 0.5);
+    files << tone("a.wav", {"-r", "44100", "-c", "2", "-b", "24"}, 0.5);
+    files << tone("a.aiff", {"-r", "44100", "-c", "1", "-b", "16"}, 0.5);
+    const QString mod = path("a.mod");
+    ASSERT_TRUE(saveBytes(mod, makeProTrackerModule(16)));
+    files << mod;
+    int n = 0;
+    for (const QString &file : files) {
+        const QByteArray whole = fileBytes(file);
+        for (qsizetype cut : {qsizetype(12), qsizetype(44), qsizetype(200), whole.size() / 3, whole.size() - 1}) {
+            const QString damaged = path(QStringLiteral("cut%1.bin").arg(++n));
+            ASSERT_TRUE(saveBytes(damaged, whole.left(cut)));
+            tryEveryWay(damaged, false);
+        }
+        QByteArray scrambled = whole;
+        const QByteArray noise = randomBytes(int(whole.size() / 4), quint32(n));
+        scrambled.replace(whole.size() / 3, noise.size(), noise);
+        const QString damaged = path(QStringLiteral("scrambled%1.bin").arg(++n));
+        ASSERT_TRUE(saveBytes(damaged, scrambled));
+        tryEveryWay(damaged, false);
+    }
+}

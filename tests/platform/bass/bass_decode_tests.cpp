@@ -1,0 +1,529 @@
+// Decoding every input format through libbass.so, compared sample by sample
+// with an independent decoder (mpg123 or ffmpeg).
+#include "bass_fixtures.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+bool saveBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The raw sample bytes of a WAV file made by sox (its "data" chunk).
+QByteArray wavData(const QString &path)
+{
+    const QByteArray b = fileBytes(path);
+    qsizetype at = 12;
+    while (at + 8 <= b.size()) {
+        const QByteArray id = b.mid(at, 4);
+        const quint32 size = quint32(uchar(b[at + 4])) | quint32(uchar(b[at + 5])) << 8
+                           | quint32(uchar(b[at + 6])) << 16 | quint32(uchar(b[at + 7])) << 24;
+        if (id == "data")
+            return b.mid(at + 8, qsizetype(size));
+        at += 8 + qsizetype(size) + (size & 1);
+    }
+    return {};
+}
+
+} // namespace
+
+// --- MPEG audio -------------------------------------------------------------
+
+TEST_F(BassTest, Layer3CbrFromLameIsGaplessAndMatchesMpg123)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 1.3);
+    const QString mp3 = path("cbr.mp3");
+    make("lame", {"--quiet", "-b", "192", wav, mp3});
+    const DWORD h = open(mp3);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.freq, 44100u);
+    EXPECT_EQ(d.rate, 44100u);
+    EXPECT_EQ(d.info.chans, 2u);
+    EXPECT_EQ(d.info.flags & BASS_SAMPLE_8BITS, 0u);
+    EXPECT_EQ(d.info.ctype, 1u);
+    // Gapless: exactly the frames that went into lame.
+    EXPECT_EQ(d.pcm.size(), qsizetype(57330) * 4);
+    EXPECT_EQ(d.length, QWORD(d.pcm.size()));
+    EXPECT_EQ(bass().BASS_ChannelGetPosition(h), QWORD(d.pcm.size()));
+    EXPECT_TRUE(samplesMatch(d.pcm, mpg123S16(mp3)));
+    EXPECT_EQ(ffmpegS16(mp3).size(), d.pcm.size());
+    EXPECT_GT(peak16(d.pcm), 10000);
+}
+
+TEST_F(BassTest, Layer3VbrWithXingFrameIsMeasuredExactly)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 2.1,
+                             "sine 300-3000");
+    const QString mp3 = path("vbr.mp3");
+    make("lame", {"--quiet", "-V", "2", wav, mp3});
+    const DWORD h = open(mp3);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const QWORD before = bass().BASS_ChannelGetLength(h);
+    const Decoded d = decode(h);
+    EXPECT_EQ(before, QWORD(92610) * 4); // known before decoding, and exact
+    EXPECT_EQ(d.pcm.size(), qsizetype(92610) * 4);
+    EXPECT_TRUE(samplesMatch(d.pcm, mpg123S16(mp3)));
+}
+
+TEST_F(BassTest, Layer3MonoAt22050)
+{
+    const QString wav = tone("src.wav", {"-r", "22050", "-c", "1", "-b", "16"}, 0.7);
+    const QString mp3 = path("mono.mp3");
+    make("lame", {"--quiet", "-m", "m", "-b", "64", wav, mp3});
+    const DWORD h = open(mp3);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.chans, 1u);
+    EXPECT_EQ(d.rate, 22050u);
+    EXPECT_EQ(d.pcm.size(), qsizetype(15435) * 2);
+    EXPECT_TRUE(samplesMatch(d.pcm, mpg123S16(mp3)));
+}
+
+TEST_F(BassTest, Layer2MatchesMpg123AndFfmpeg)
+{
+    const QString wav = tone("src.wav", {"-r", "48000", "-c", "2", "-b", "16"}, 1.0);
+    const QString mp2 = path("song.mp2");
+    make("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "mp2", "-b:a", "192k", "-f", "mp2", mp2});
+    const DWORD h = open(mp2);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.rate, 48000u);
+    EXPECT_EQ(d.info.chans, 2u);
+    EXPECT_EQ(d.pcm.size() % (1152 * 4), 0);
+    EXPECT_TRUE(samplesMatch(d.pcm, mpg123S16(mp2)));
+    EXPECT_GT(peak16(d.pcm), 10000);
+}
+
+TEST_F(BassTest, Layer1MatchesMpg123AndFfmpeg)
+{
+    const QString mp1 = path("song.mp1");
+    ASSERT_TRUE(saveBytes(mp1, makeLayer1Stream(40)));
+    const DWORD h = open(mp1);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.rate, 48000u);
+    EXPECT_EQ(d.info.chans, 1u);
+    EXPECT_EQ(d.pcm.size(), qsizetype(40) * 384 * 2);
+    EXPECT_GT(peak16(d.pcm), 100);
+    EXPECT_TRUE(samplesMatch(d.pcm, mpg123S16(mp1)));
+    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(mp1)));
+}
+
+TEST_F(BassTest, TagsAreSkipped)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    const QString plain = path("plain.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, plain});
+    const QByteArray audio = fileBytes(plain);
+    // ID3v2.3 with one text frame (synchsafe size), ID3v1 and an APEv2 tag.
+    QByteArray frame = QByteArray("TIT2") + QByteArray("\x00\x00\x00\x06\x00\x00", 6) + QByteArray("\x00Song\x00", 6);
+    QByteArray id3v2("ID3\x03\x00\x00", 6);
+    const int size = int(frame.size()) + 100; // with padding
+    id3v2.append(char((size >> 21) & 0x7F)).append(char((size >> 14) & 0x7F)).append(char((size >> 7) & 0x7F)).append(char(size & 0x7F));
+    id3v2 += frame;
+    id3v2 += QByteArray(100, '\0');
+    QByteArray ape("APETAGEX", 8);
+    auto le32 = [](QByteArray &b, quint32 v) { for (int i = 0; i < 4; ++i) b.append(char((v >> (8 * i)) & 0xFF)); };
+    QByteArray item;
+    le32(item, 4); le32(item, 0); item += "Title"; item.append('\0'); item += "Song";
+    QByteArray footer("APETAGEX", 8);
+    le32(footer, 2000); le32(footer, quint32(item.size() + 32)); le32(footer, 1); le32(footer, 0);
+    footer += QByteArray(8, '\0');
+    QByteArray id3v1("TAG", 3);
+    id3v1 += QByteArray("Song").leftJustified(125, '\0');
+    const QString tagged = path("tagged.mp3");
+    ASSERT_TRUE(saveBytes(tagged, id3v2 + audio + item + footer + id3v1));
+
+    const DWORD a = open(plain), b = open(tagged);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded da = decode(a), db = decode(b);
+    EXPECT_EQ(da.pcm.size(), qsizetype(22050) * 4);
+    EXPECT_TRUE(samplesMatch(db.pcm, da.pcm, 0));
+}
+
+TEST_F(BassTest, MemoryImageDecodesAsTheFile)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    const QString mp3 = path("song.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, mp3});
+    const QByteArray bytes = fileBytes(mp3);
+    const Decoded fromFile = decode(open(mp3));
+    QByteArray padded = QByteArray(7, 'x') + bytes + QByteArray(5, 'y');
+    const DWORD h = bass().BASS_StreamCreateFile(1, padded.constData(), 7, QWORD(bytes.size()), 0);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    padded.fill('\0'); // the library keeps its own copy
+    const Decoded fromMemory = decode(h);
+    EXPECT_TRUE(samplesMatch(fromMemory.pcm, fromFile.pcm, 0));
+
+    // A WAV image in memory, as the recorder makes.
+    const QByteArray wavBytes = fileBytes(wav);
+    const DWORD w = bass().BASS_StreamCreateFile(1, wavBytes.constData(), 0, QWORD(wavBytes.size()), 0);
+    ASSERT_NE(w, 0u) << bass().BASS_ErrorGetCode();
+    EXPECT_TRUE(samplesMatch(decode(w).pcm, wavData(wav), 0));
+}
+
+// --- libsndfile formats -------------------------------------------------------
+
+TEST_F(BassTest, Wav8BitStaysUnsigned8Bit)
+{
+    const QString wav = tone("u8.wav", {"-r", "11025", "-c", "1", "-b", "8", "-e", "unsigned-integer"}, 0.4);
+    const DWORD h = open(wav);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.flags & BASS_SAMPLE_8BITS, DWORD(BASS_SAMPLE_8BITS));
+    EXPECT_EQ(d.info.chans, 1u);
+    EXPECT_EQ(d.rate, 11025u);
+    EXPECT_EQ(d.info.origres, 8u);
+    EXPECT_EQ(d.pcm, wavData(wav)); // the file's own bytes
+    EXPECT_EQ(d.length, QWORD(4410));
+}
+
+TEST_F(BassTest, Wav16BitIsTheFilesSamples)
+{
+    const QString wav = tone("s16.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.6);
+    const Decoded d = decode(open(wav));
+    EXPECT_EQ(d.info.flags & BASS_SAMPLE_8BITS, 0u);
+    EXPECT_EQ(d.info.ctype, 2u);
+    EXPECT_EQ(d.pcm, wavData(wav));
+}
+
+TEST_F(BassTest, Wav24BitMatchesFfmpeg)
+{
+    const QString wav = tone("s24.wav", {"-r", "48000", "-c", "2", "-b", "24"}, 0.6);
+    const DWORD h = open(wav);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.origres, 24u);
+    EXPECT_EQ(d.rate, 48000u);
+    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(wav)));
+}
+
+TEST_F(BassTest, WavFloatMatchesFfmpeg)
+{
+    const QString wav = tone("f32.wav", {"-r", "44100", "-c", "1", "-b", "32", "-e", "floating-point"}, 0.6);
+    const DWORD h = open(wav);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.chans, 1u);
+    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(wav)));
+    EXPECT_GT(peak16(d.pcm), 10000);
+}
+
+TEST_F(BassTest, FlacMatchesFfmpeg)
+{
+    const QString flac = tone("song.flac", {"-r", "44100", "-c", "2", "-b", "16"}, 0.8);
+    const DWORD h = open(flac);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.pcm.size(), qsizetype(35280) * 4);
+    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(flac), 0));
+}
+
+TEST_F(BassTest, OggVorbisMatchesFfmpeg)
+{
+    const QString ogg = tone("song.ogg", {"-r", "44100", "-c", "2"}, 0.8);
+    const DWORD h = open(ogg);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.pcm.size(), qsizetype(35280) * 4);
+    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(ogg)));
+}
+
+TEST_F(BassTest, AiffIsTheSamples)
+{
+    const QString aiff = tone("song.aiff", {"-r", "22050", "-c", "2", "-b", "16"}, 0.5);
+    const DWORD h = open(aiff);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    EXPECT_TRUE(samplesMatch(decode(h).pcm, ffmpegS16(aiff), 0));
+}
+
+TEST_F(BassTest, TypeComesFromTheContentNotTheName)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    const QString mp3 = path("real.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, mp3});
+    ASSERT_TRUE(QFile::copy(wav, path("wave.mp3")));
+    ASSERT_TRUE(QFile::copy(mp3, path("mpeg.wav")));
+    ASSERT_TRUE(QFile::copy(mp3, path("noname")));
+    const Decoded a = decode(open(path("wave.mp3")));
+    EXPECT_EQ(a.info.ctype, 2u);
+    EXPECT_EQ(a.pcm, wavData(wav));
+    const Decoded b = decode(open(path("mpeg.wav")));
+    EXPECT_EQ(b.info.ctype, 1u);
+    EXPECT_EQ(b.pcm.size(), qsizetype(22050) * 4);
+    EXPECT_EQ(decode(open(path("noname"))).pcm, b.pcm);
+}
+
+// --- Part 2.4's use of the channel ------------------------------------------
+
+TEST_F(BassTest, FiftyThousandBytesComeInBlocksOf20000_20000_10000)
+{
+    const QString wav = tone("m.wav", {"-r", "8000", "-c", "1", "-b", "16"}, 25000.0 / 8000);
+    const DWORD h = open(wav);
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(bass().BASS_ChannelGetLength(h), 50000u);
+    QByteArray buf(20000, '\0');
+    std::vector<DWORD> blocks;
+    while (bass().BASS_ChannelIsActive(h)) {
+        const DWORD got = bass().BASS_ChannelGetData(h, buf.data(), 20000);
+        blocks.push_back(got);
+        if (blocks.size() > 10)
+            break;
+    }
+    EXPECT_EQ(blocks, (std::vector<DWORD>{20000, 20000, 10000}));
+    EXPECT_EQ(bass().BASS_ChannelGetPosition(h), 50000u);
+    EXPECT_EQ(bass().BASS_ChannelIsActive(h), 0u);
+    EXPECT_EQ(bass().BASS_ChannelGetData(h, buf.data(), 20000), 0xFFFFFFFFu);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ENDED);
+    // Rewound to the start (SetBytePos 0), it plays again.
+    EXPECT_TRUE(bass().BASS_ChannelSetPosition(h, 0));
+    EXPECT_EQ(bass().BASS_ChannelGetPosition(h), 0u);
+    EXPECT_NE(bass().BASS_ChannelIsActive(h), 0u);
+    EXPECT_EQ(decode(h).pcm, wavData(wav));
+}
+
+TEST_F(BassTest, SetPositionSeeksWithinTheSong)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 1.0);
+    const QString mp3 = path("song.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, mp3});
+    const DWORD h = open(mp3);
+    const Decoded all = decode(h);
+    ASSERT_TRUE(bass().BASS_ChannelSetPosition(h, 40000));
+    const Decoded tail = decode(h);
+    EXPECT_TRUE(samplesMatch(tail.pcm, all.pcm.mid(40000), 1));
+    EXPECT_FALSE(bass().BASS_ChannelSetPosition(h, 40001)); // not on a frame
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_POSITION);
+    EXPECT_FALSE(bass().BASS_ChannelSetPosition(h, all.length + 4));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_POSITION);
+}
+
+// --- Tracker music -------------------------------------------------------------
+
+TEST_F(BassTest, ProTrackerModuleRendersAt44100Stereo)
+{
+    const QString mod = path("tune.mod");
+    ASSERT_TRUE(saveBytes(mod, makeProTrackerModule(16)));
+    const QByteArray native = QFile::encodeName(mod);
+    // Not a stream: Part 2.4's first call fails, then MusicLoad takes it.
+    EXPECT_EQ(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
+    const DWORD h = bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0);
+    ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
+    const Decoded d = decode(h);
+    EXPECT_EQ(d.info.freq, 44100u);
+    EXPECT_EQ(d.rate, 44100u);
+    EXPECT_EQ(d.info.chans, 2u);
+    EXPECT_EQ(d.info.ctype, 3u);
+    // 16 rows at speed 6, tempo 125: 16 x 6 x 20 ms = 1.92 s.
+    const double seconds = double(d.pcm.size()) / 4 / 44100;
+    EXPECT_NEAR(seconds, 1.92, 0.03);
+    EXPECT_GT(peak16(d.pcm), 1000);
+    EXPECT_NEAR(double(d.length), double(d.pcm.size()), 44100 * 4 * 0.03);
+
+    const QByteArray bytes = makeProTrackerModule(16);
+    const DWORD m = bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0);
+    ASSERT_NE(m, 0u) << bass().BASS_ErrorGetCode();
+    EXPECT_EQ(decode(m).pcm, d.pcm);
+}
+
+// --- Addresses -----------------------------------------------------------------
+
+TEST_F(BassTest, HttpAddressDecodesAsTheFile)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    const QString mp3 = path("served.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, mp3});
+    // The server picks a free port and says which on its first line.
+    QProcess server;
+    server.setProcessChannelMode(QProcess::SeparateChannels);
+    server.start("python3", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", dir_.path()});
+    ASSERT_TRUE(server.waitForStarted(10000));
+    QByteArray banner;
+    for (int i = 0; i < 100 && !banner.contains('\n'); ++i) {
+        server.waitForReadyRead(100);
+        banner += server.readAllStandardOutput();
+    }
+    const qsizetype at = banner.indexOf(" port ");
+    ASSERT_GE(at, 0) << "the local http server did not start: " << banner.toStdString();
+    const int port = banner.mid(at + 6).split(' ').value(0).toInt();
+    ASSERT_GT(port, 0) << banner.toStdString();
+    const QByteArray url = QStringLiteral("http://127.0.0.1:%1/served.mp3").arg(port).toUtf8();
+    const DWORD h = bass().BASS_StreamCreateURL(url.constData(), 0, 0x300000, nullptr, nullptr);
+    const int code = bass().BASS_ErrorGetCode();
+    const QByteArray missing = QStringLiteral("http://127.0.0.1:%1/nothing.mp3").arg(port).toUtf8();
+    const DWORD none = bass().BASS_StreamCreateURL(missing.constData(), 0, 0x300000, nullptr, nullptr);
+    const int noneCode = bass().BASS_ErrorGetCode();
+    server.terminate();
+    server.waitForFinished(5000);
+    ASSERT_NE(h, 0u) << code;
+    EXPECT_TRUE(samplesMatch(decode(h).pcm, decode(open(mp3)).pcm, 0));
+    EXPECT_EQ(none, 0u);
+    EXPECT_EQ(noneCode, BASS_ERROR_NETWORK);
+}
+
+TEST_F(BassTest, AnythingButHttpHttpsOrFtpFailsWithACode)
+{
+    for (const char *url : {"/home/user/song.mp3", "C:\\Music\\song.mp3", "file:///etc/passwd", "gopher://x/",
+                            "", "httpx://a"}) {
+        EXPECT_EQ(bass().BASS_StreamCreateURL(url, 0, 0x300000, nullptr, nullptr), 0u) << url;
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_PROTOCOL) << url;
+    }
+    EXPECT_EQ(bass().BASS_StreamCreateURL(nullptr, 0, 0, nullptr, nullptr), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    // Nothing listens on port 9 of this machine.
+    EXPECT_EQ(bass().BASS_StreamCreateURL("http://127.0.0.1:9/song.mp3", 0, 0, nullptr, nullptr), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_NETWORK);
+}
+
+// --- Handles, start and threads ---------------------------------------------------
+
+TEST_F(BassTest, StaleAndUnknownHandlesFailWithACode)
+{
+    const QString wav = tone("s.wav", {"-r", "8000", "-c", "1", "-b", "16"}, 0.2);
+    const DWORD h = open(wav);
+    ASSERT_NE(h, 0u);
+    ASSERT_TRUE(bass().BASS_StreamFree(h));
+    char buf[64];
+    BASS_CHANNELINFO info{};
+    DWORD rate = 0;
+    for (DWORD bad : {h, 0u, 12345u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(bass().BASS_ChannelGetData(bad, buf, sizeof buf), 0xFFFFFFFFu);
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+        EXPECT_FALSE(bass().BASS_ChannelGetInfo(bad, &info));
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+        EXPECT_FALSE(bass().BASS_ChannelGetAttributes(bad, &rate, nullptr, nullptr));
+        EXPECT_EQ(bass().BASS_ChannelIsActive(bad), 0u);
+        EXPECT_EQ(bass().BASS_ChannelGetPosition(bad), QWORD(-1));
+        EXPECT_EQ(bass().BASS_ChannelGetLength(bad), QWORD(-1));
+        EXPECT_FALSE(bass().BASS_ChannelSetPosition(bad, 0));
+        EXPECT_FALSE(bass().BASS_ChannelPlay(bad, 0));
+        EXPECT_FALSE(bass().BASS_ChannelStop(bad));
+        EXPECT_FALSE(bass().BASS_StreamFree(bad));
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    }
+    // BASS_Free releases every stream: their handles are stale afterwards.
+    const DWORD g = open(wav);
+    ASSERT_NE(g, 0u);
+    EXPECT_NE(g, h); // handles are not reused
+    ASSERT_TRUE(bass().BASS_Free());
+    EXPECT_FALSE(bass().BASS_ChannelGetInfo(g, &info));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    // Not started: streams cannot be made; BASS_Free is safe.
+    EXPECT_EQ(open(wav), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    EXPECT_FALSE(bass().BASS_Free());
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    ASSERT_TRUE(bass().BASS_Init(0, 44100, 0, nullptr, nullptr));
+}
+
+TEST_F(BassTest, StartFlagsAttributesAndErrorWords)
+{
+    EXPECT_TRUE(bass().BASS_SetConfig(1, 0));
+    EXPECT_FALSE(bass().BASS_Init(0, 44100, 0, nullptr, nullptr)); // already started
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    const DWORD h = open(tone("s.wav", {"-r", "16000", "-c", "2", "-b", "16"}, 0.2));
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_OK);
+    DWORD rate = 0, volume = 0;
+    int pan = 7;
+    EXPECT_TRUE(bass().BASS_ChannelGetAttributes(h, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(bass().BASS_ChannelGetAttributes(h, &rate, &volume, &pan));
+    EXPECT_EQ(rate, 16000u);
+    EXPECT_EQ(volume, 100u);
+    EXPECT_EQ(pan, 0);
+    EXPECT_FALSE(bass().BASS_ChannelGetInfo(h, nullptr));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    // Started with device 0 there is no output.
+    EXPECT_FALSE(bass().BASS_ChannelPlay(h, 0));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+    EXPECT_TRUE(bass().BASS_ChannelStop(h));
+    EXPECT_STREQ(bass().BASS_ErrorText(BASS_ERROR_MEM), "out of memory");
+    EXPECT_STRNE(bass().BASS_ErrorText(BASS_ERROR_INIT), "unknown error");
+    EXPECT_STREQ(bass().BASS_ErrorText(4242), "unknown error");
+    EXPECT_EQ(BASS_ERROR_MEM, 1);
+    EXPECT_EQ(BASS_ERROR_INIT, 8);
+}
+
+TEST_F(BassTest, DefaultOutputNeedsASoundServer)
+{
+    ASSERT_TRUE(bass().BASS_Free());
+    const QByteArray saved = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/clipforge-no-server");
+    EXPECT_FALSE(bass().BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    if (saved.isNull())
+        qunsetenv("PULSE_SERVER");
+    else
+        qputenv("PULSE_SERVER", saved);
+    EXPECT_FALSE(bass().BASS_Init(5, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    if (runProgram("pactl", {"info"}) == 0) {
+        EXPECT_TRUE(bass().BASS_Init(-1, 44100, 0, nullptr, nullptr)) << bass().BASS_ErrorGetCode();
+        ASSERT_TRUE(bass().BASS_Free());
+    }
+    ASSERT_TRUE(bass().BASS_Init(0, 44100, 0, nullptr, nullptr));
+}
+
+TEST_F(BassTest, ErrorCodeIsPerThread)
+{
+    EXPECT_EQ(open(path("missing.mp3")), 0u);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    int other = -99;
+    std::thread t([&] { other = bass().BASS_ErrorGetCode(); });
+    t.join();
+    EXPECT_EQ(other, BASS_OK);
+    EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+}
+
+TEST_F(BassTest, CallsFromManyThreadsAtOnce)
+{
+    const QString wav = tone("src.wav", {"-r", "44100", "-c", "2", "-b", "16"}, 0.5);
+    const QString mp3 = path("song.mp3");
+    make("lame", {"--quiet", "-b", "128", wav, mp3});
+    const QByteArray native = QFile::encodeName(mp3);
+    const Decoded reference = decode(open(mp3));
+    std::atomic<int> mismatches{0};
+    std::atomic<DWORD> shared{open(mp3)};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round) {
+                const DWORD h = bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE);
+                QByteArray pcm, buf(20000, '\0');
+                DWORD got;
+                while ((got = bass().BASS_ChannelGetData(h, buf.data(), 20000)) != 0xFFFFFFFFu)
+                    pcm.append(buf.constData(), int(got));
+                if (pcm != reference.pcm)
+                    ++mismatches;
+                bass().BASS_StreamFree(h);
+                // Everybody pulls at one shared channel too, which one thread frees.
+                bass().BASS_ChannelGetData(shared.load(), buf.data(), 4000);
+                if (t == 0 && round == 2)
+                    bass().BASS_StreamFree(shared.load());
+            }
+        });
+    }
+    for (auto &t : threads)
+        t.join();
+    EXPECT_EQ(mismatches.load(), 0);
+}
