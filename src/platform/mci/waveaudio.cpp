@@ -1,0 +1,278 @@
+#include "platform/mci/waveaudio.h"
+
+#include "audio/wavformat.h"
+#include "audio/wavheader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringList>
+#include <algorithm>
+#include <mutex>
+#include <new>
+
+namespace {
+
+struct WaveDevice {
+    QString path;     // the file that was opened
+    WavInfo info;     // its format
+    QByteArray data;  // whole frames, in the file's sample format
+    qint64 frames() const { return info.blockAlign ? data.size() / info.blockAlign : 0; }
+    qint64 lengthMs() const { return info.sampleRate ? frames() * 1000 / info.sampleRate : 0; }
+};
+
+std::mutex &lock()
+{
+    static std::mutex m;
+    return m;
+}
+
+QHash<QString, WaveDevice> &devices()
+{
+    static QHash<QString, WaveDevice> d;
+    return d;
+}
+
+QString key(const QString &name) { return name.toLower(); }
+
+bool isBlank(QChar c) { return c.isSpace(); }
+
+// Splits on runs of blanks; "..." keeps blanks.  False on an open quote.
+bool tokenize(const QString &s, QStringList *out)
+{
+    int i = 0;
+    const int n = int(s.size());
+    while (i < n) {
+        while (i < n && isBlank(s[i]))
+            ++i;
+        if (i >= n)
+            break;
+        QString word;
+        while (i < n && !isBlank(s[i])) {
+            if (s[i] == QLatin1Char('"')) {
+                const int close = int(s.indexOf(QLatin1Char('"'), i + 1));
+                if (close < 0)
+                    return false;
+                word += s.mid(i + 1, close - i - 1);
+                i = close + 1;
+            } else {
+                word += s[i++];
+            }
+        }
+        out->append(word);
+    }
+    return true;
+}
+
+bool is(const QString &word, const char *kw) { return word.compare(QLatin1String(kw), Qt::CaseInsensitive) == 0; }
+bool isFlag(const QString &word) { return is(word, "wait") || is(word, "notify"); }
+
+quint32 parseMs(const QString &word, qint64 *out)
+{
+    bool ok = false;
+    const qint64 v = word.toLongLong(&ok);
+    if (!ok)
+        return kMciErrBadInteger;
+    if (v < 0)
+        return kMciErrOutOfRange;
+    *out = v;
+    return kMciOk;
+}
+
+quint32 doOpen(const QStringList &w)
+{
+    if (w.size() < 2)
+        return kMciErrMissingParameter;
+    const QString path = w[1];
+    QString alias = path;
+    for (int i = 2; i < w.size(); ++i) {
+        if (is(w[i], "type") || is(w[i], "alias")) {
+            if (i + 1 >= w.size())
+                return kMciErrMissingParameter;
+            if (is(w[i], "type") && !is(w[i + 1], "waveaudio"))
+                return kMciErrUnsupportedType;
+            if (is(w[i], "alias"))
+                alias = w[i + 1];
+            ++i;
+        } else if (!isFlag(w[i]) && !is(w[i], "shareable")) {
+            return kMciErrUnrecognizedKeyword;
+        }
+    }
+    if (devices().contains(key(alias)))
+        return kMciErrDuplicateAlias;
+    if (!QFileInfo(path).isFile())
+        return kMciErrFileNotFound;
+    WaveDevice dev;
+    dev.path = path;
+    try {
+        QString error;
+        dev.data = readWavData(path, &dev.info, &error);
+    } catch (const std::bad_alloc &) {
+        return kMciErrOutOfMemory;
+    }
+    if (!dev.info.ok)
+        return kMciErrInvalidFile;
+    devices().insert(key(alias), std::move(dev));
+    return kMciOk;
+}
+
+quint32 doDelete(const QStringList &w)
+{
+    if (w.size() < 2)
+        return kMciErrMissingParameter;
+    auto it = devices().find(key(w[1]));
+    if (it == devices().end())
+        return kMciErrInvalidDevice;
+    WaveDevice &dev = it.value();
+    qint64 fromMs = 0, toMs = -1;
+    for (int i = 2; i < w.size(); ++i) {
+        if (is(w[i], "from") || is(w[i], "to")) {
+            if (i + 1 >= w.size())
+                return kMciErrMissingParameter;
+            qint64 v = 0;
+            if (const quint32 e = parseMs(w[i + 1], &v))
+                return e;
+            (is(w[i], "from") ? fromMs : toMs) = v;
+            ++i;
+        } else if (!isFlag(w[i])) {
+            return kMciErrUnrecognizedKeyword;
+        }
+    }
+    const qint64 frames = dev.frames();
+    const quint32 rate = dev.info.sampleRate;
+    auto toFrame = [&](qint64 ms) { return std::clamp<qint64>((ms * qint64(rate) + 500) / 1000, 0, frames); };
+    const qint64 from = toFrame(fromMs);
+    const qint64 to = (toMs < 0 || toMs >= dev.lengthMs()) ? frames : toFrame(toMs);
+    if (to <= from)
+        return kMciOk; // empty or reversed: nothing changes
+    const qint64 ba = dev.info.blockAlign;
+    dev.data.remove(qsizetype(from * ba), qsizetype((to - from) * ba));
+    return kMciOk;
+}
+
+quint32 doSave(const QStringList &w)
+{
+    if (w.size() < 2)
+        return kMciErrMissingParameter;
+    auto it = devices().find(key(w[1]));
+    if (it == devices().end())
+        return kMciErrInvalidDevice;
+    const WaveDevice &dev = it.value();
+    QString path;
+    for (int i = 2; i < w.size(); ++i) {
+        if (isFlag(w[i]))
+            continue;
+        if (!path.isEmpty())
+            return kMciErrUnrecognizedKeyword;
+        path = w[i];
+    }
+    if (path.isEmpty())
+        path = dev.path;
+    if (dev.data.size() > kWavMaxDataSize)
+        return kMciErrFileNotSaved;
+    const WavHeader h = WavHeader::make(dev.info.channels, dev.info.sampleRate, dev.info.bitsPerSample,
+                                        dev.data.size(), dev.info.formatTag);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return kMciErrFileNotSaved;
+    if (!writeWavHeader(file, h) || file.write(dev.data) != dev.data.size() || !file.commit())
+        return kMciErrFileNotSaved;
+    return kMciOk;
+}
+
+quint32 doClose(const QStringList &w)
+{
+    if (w.size() < 2)
+        return kMciErrMissingParameter;
+    for (int i = 2; i < w.size(); ++i)
+        if (!isFlag(w[i]))
+            return kMciErrUnrecognizedKeyword;
+    if (is(w[1], "all")) {
+        devices().clear();
+        return kMciOk;
+    }
+    return devices().remove(key(w[1])) ? kMciOk : kMciErrInvalidDevice;
+}
+
+quint32 doStatus(const QStringList &w, QString *answer)
+{
+    if (w.size() < 3)
+        return kMciErrMissingParameter;
+    auto it = devices().find(key(w[1]));
+    if (it == devices().end())
+        return kMciErrInvalidDevice;
+    const WaveDevice &dev = it.value();
+    qint64 v = 0;
+    if (is(w[2], "length"))
+        v = dev.lengthMs();
+    else if (is(w[2], "samplespersec"))
+        v = dev.info.sampleRate;
+    else if (is(w[2], "channels"))
+        v = dev.info.channels;
+    else if (is(w[2], "bitspersample"))
+        v = dev.info.bitsPerSample;
+    else
+        return kMciErrUnrecognizedKeyword;
+    for (int i = 3; i < w.size(); ++i)
+        if (!isFlag(w[i]))
+            return kMciErrUnrecognizedKeyword;
+    if (answer)
+        *answer = QString::number(v);
+    return kMciOk;
+}
+
+} // namespace
+
+quint32 mciSendStringA(const QString &command, QString *returnString)
+{
+    if (returnString)
+        returnString->clear();
+    try {
+        std::lock_guard<std::mutex> guard(lock());
+        QStringList w;
+        if (!tokenize(command, &w))
+            return kMciErrNoClosingQuote;
+        if (w.isEmpty())
+            return kMciErrMissingCommand;
+        const QString &cmd = w[0];
+        if (is(cmd, "open"))
+            return doOpen(w);
+        if (is(cmd, "delete"))
+            return doDelete(w);
+        if (is(cmd, "save"))
+            return doSave(w);
+        if (is(cmd, "close"))
+            return doClose(w);
+        if (is(cmd, "status"))
+            return doStatus(w, returnString);
+        return kMciErrUnrecognizedCommand;
+    } catch (const std::bad_alloc &) {
+        return kMciErrOutOfMemory;
+    } catch (...) {
+        return kMciErrOutOfMemory;
+    }
+}
+
+QString mciGetErrorString(quint32 code)
+{
+    switch (code) {
+    case kMciOk: return QStringLiteral("The command completed.");
+    case kMciErrMissingCommand: return QStringLiteral("No command was given.");
+    case kMciErrUnrecognizedCommand: return QStringLiteral("The command is not recognised.");
+    case kMciErrUnrecognizedKeyword: return QStringLiteral("The command contains a word it does not take.");
+    case kMciErrMissingParameter: return QStringLiteral("The command is missing a name, path or number.");
+    case kMciErrNoClosingQuote: return QStringLiteral("A double quote is not closed.");
+    case kMciErrBadInteger: return QStringLiteral("A time is not a whole number.");
+    case kMciErrUnsupportedType: return QStringLiteral("Only the waveaudio device type is supported.");
+    case kMciErrDuplicateAlias: return QStringLiteral("The alias is already in use by an open device.");
+    case kMciErrInvalidDevice: return QStringLiteral("No device is open under that name.");
+    case kMciErrFileNotFound: return QStringLiteral("The file was not found.");
+    case kMciErrInvalidFile: return QStringLiteral("The file is not a readable PCM WAV file.");
+    case kMciErrOutOfRange: return QStringLiteral("A time is out of range.");
+    case kMciErrFileNotSaved: return QStringLiteral("The file could not be saved.");
+    case kMciErrOutOfMemory: return QStringLiteral("There is not enough memory for the samples.");
+    default: break;
+    }
+    return QStringLiteral("Unknown error %1").arg(code);
+}
