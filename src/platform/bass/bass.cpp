@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -146,6 +147,39 @@ bool makeSource(BOOL mem, const void *file, QWORD offset, QWORD length, orvane::
     }
 }
 
+// The first bytes of a file, up to 4.
+size_t head(const orvane::Source &source, unsigned char (&out)[4])
+{
+    size_t n = 0;
+    if (!source.path.empty()) {
+        if (std::FILE *f = std::fopen(source.path.c_str(), "rb")) {
+            n = std::fread(out, 1, sizeof out, f);
+            std::fclose(f);
+        }
+    } else {
+        n = std::min(source.bytes.size(), sizeof out);
+        std::copy(source.bytes.begin(), source.bytes.begin() + std::ptrdiff_t(n), out);
+    }
+    return n;
+}
+
+// Starts like a container that libsndfile reads (WAV, AIFF, FLAC, Ogg, AU,
+// W64, CAF, ...). Only those go to libsndfile first: on anything else it
+// would try its own MPEG decoder, which talks on stderr.
+bool looksLikeSndfile(const orvane::Source &source)
+{
+    unsigned char h[4] = {0, 0, 0, 0};
+    if (head(source, h) < 4)
+        return false;
+    static const char *const magics[] = {"RIFF", "RIFX", "RF64", "FORM", "fLaC", "OggS", ".snd", "dns.",
+                                         "caff", "riff", "NIST", "Crea", "wvpk", "MATL", "2BIT", "fap ",
+                                         " paf", "\x64\xA3\x01\x00"};
+    for (const char *m : magics)
+        if (std::memcmp(h, m, 4) == 0)
+            return true;
+    return false;
+}
+
 // Opens a stream over the source: the type comes from the content, each
 // reader trying in turn.
 DWORD openChannel(orvane::Source &&source, bool music, DWORD flags, uint64_t generation)
@@ -155,10 +189,12 @@ DWORD openChannel(orvane::Source &&source, bool music, DWORD flags, uint64_t gen
         channel->source = std::make_unique<orvane::Source>(std::move(source));
         if (music) {
             channel->reader = orvane::openTracker(*channel->source);
-        } else {
+        } else if (looksLikeSndfile(*channel->source)) {
             channel->reader = orvane::openSndfile(*channel->source);
             if (!channel->reader)
                 channel->reader = orvane::openMpeg(*channel->source);
+        } else {
+            channel->reader = orvane::openMpeg(*channel->source);
         }
         if (!channel->reader)
             return fail(BASS_ERROR_FORMAT);

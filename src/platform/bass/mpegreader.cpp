@@ -45,7 +45,8 @@ public:
         handle_ = mpg123_new(nullptr, nullptr);
         if (!handle_)
             return;
-        mpg123_param(handle_, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        mpg123_param(handle_, MPG123_VERBOSE, 0, 0);
         mpg123_format_none(handle_);
         for (long r : {8000L, 11025L, 12000L, 16000L, 22050L, 24000L, 32000L, 44100L, 48000L})
             mpg123_format(handle_, r, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);

@@ -1,6 +1,7 @@
 // WAV, AIFF, FLAC and Ogg Vorbis through libsndfile.
 #include "reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <sndfile.h>
 
@@ -56,6 +57,12 @@ public:
         kind = 2;
         const int sub = info.format & SF_FORMAT_SUBMASK;
         eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
+        // Integer PCM is read as 16-bit directly (exact, or the top 16 bits);
+        // everything else (float, Vorbis, ...) as float and converted here.
+        integer_ = sub == SF_FORMAT_PCM_S8 || sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_16
+                || sub == SF_FORMAT_PCM_24 || sub == SF_FORMAT_PCM_32;
+        if (!integer_)
+            sf_command(file_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
         bits = sub == SF_FORMAT_PCM_16 ? 16 : sub == SF_FORMAT_PCM_24 ? 24 : sub == SF_FORMAT_PCM_32 ? 32
              : eightBit ? 8 : sub == SF_FORMAT_FLOAT ? 32 : 0;
     }
@@ -72,7 +79,18 @@ public:
         if (frames == 0)
             return 0;
         scratch_.resize(frames * size_t(channels));
-        const sf_count_t got = sf_readf_short(file_, scratch_.data(), sf_count_t(frames));
+        sf_count_t got;
+        if (integer_) {
+            got = sf_readf_short(file_, scratch_.data(), sf_count_t(frames));
+        } else {
+            floats_.resize(frames * size_t(channels));
+            got = sf_readf_float(file_, floats_.data(), sf_count_t(frames));
+            for (sf_count_t i = 0; i < got * channels; ++i) {
+                const float v = floats_[size_t(i)] * 32768.0f; // as ffmpeg and libvorbisfile do
+                scratch_[size_t(i)] = v >= 32767.0f ? short(32767) : v <= -32768.0f ? short(-32768)
+                                    : v != v ? short(0) : short(std::lrint(v));
+            }
+        }
         if (got < 0)
             return -1;
         const size_t samples = size_t(got) * size_t(channels);
@@ -92,6 +110,8 @@ private:
     SNDFILE *file_ = nullptr;
     sf_count_t frames_ = 0;
     std::vector<short> scratch_;
+    std::vector<float> floats_;
+    bool integer_ = true;
 };
 
 } // namespace

@@ -9,11 +9,13 @@ namespace orvane {
 namespace {
 
 constexpr int kRate = 44100;
+constexpr double kMeasureUpTo = 3600.0; // seconds; longer music keeps the estimated length
 
 class TrackerReader : public Reader {
 public:
     explicit TrackerReader(const Source &source)
     {
+        lengthExact = false;
         std::vector<unsigned char> fileBytes;
         const std::vector<unsigned char> *bytes = &source.bytes;
         if (!source.path.empty()) {
@@ -23,19 +25,32 @@ public:
         }
         if (bytes->empty())
             return;
-        module_ = openmpt_module_create_from_memory2(bytes->data(), bytes->size(), nullptr, nullptr,
-                                                     nullptr, nullptr, nullptr, nullptr, nullptr);
+        module_ = openmpt_module_create_from_memory2(bytes->data(), bytes->size(), openmpt_log_func_silent,
+                                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
         if (!module_)
             return;
         openmpt_module_set_repeat_count(module_, 0);
+        openmpt_module_ctl_set_integer(module_, "dither", 0); // the same samples every time
         const double seconds = openmpt_module_get_duration_seconds(module_);
         if (!(seconds > 0) || !std::isfinite(seconds))
             return;
         frames_ = int64_t(std::llround(seconds * kRate));
+        if (seconds <= kMeasureUpTo) {
+            // Rendered once to count the frames exactly (the tail after the
+            // last row is not in the duration), then back to the start.
+            std::vector<int16_t> scratch(8192 * 2);
+            int64_t counted = 0;
+            size_t got;
+            while ((got = openmpt_module_read_interleaved_stereo(module_, kRate, 8192, scratch.data())) > 0)
+                counted += int64_t(got);
+            if (counted <= 0 || openmpt_module_set_position_seconds(module_, 0.0) < 0.0)
+                return;
+            frames_ = counted;
+            lengthExact = true;
+        }
         rate = kRate;
         channels = 2;
         kind = 3;
-        lengthExact = false;
         bits = 16;
     }
     ~TrackerReader() override

@@ -61,23 +61,28 @@ protected:
     {
         const QByteArray native = QFile::encodeName(file);
         const QByteArray bytes = fileBytes(file);
-        std::vector<DWORD> handles;
-        handles.push_back(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE));
-        handles.push_back(bass().BASS_StreamCreateURL(native.constData(), 0, 0x300000, nullptr, nullptr));
-        handles.push_back(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0));
+        std::vector<std::pair<DWORD, int>> handles; // each handle with the code its call left
+        auto take = [&](DWORD h) { handles.emplace_back(h, bass().BASS_ErrorGetCode()); };
+        take(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE));
+        take(bass().BASS_StreamCreateURL(native.constData(), 0, 0x300000, nullptr, nullptr));
+        take(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0));
         if (!bytes.isEmpty()) {
-            handles.push_back(bass().BASS_StreamCreateFile(1, bytes.constData(), 0, QWORD(bytes.size()), 0));
-            handles.push_back(bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0));
+            take(bass().BASS_StreamCreateFile(1, bytes.constData(), 0, QWORD(bytes.size()), 0));
+            take(bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0));
         }
         for (size_t i = 0; i < handles.size(); ++i) {
-            const DWORD h = handles[i];
+            const DWORD h = handles[i].first;
             if (h == 0) {
-                EXPECT_NE(bass().BASS_ErrorGetCode(), 0) << file.toStdString() << " way " << i;
+                EXPECT_NE(handles[i].second, 0) << file.toStdString() << " way " << i;
                 continue;
             }
+            EXPECT_EQ(handles[i].second, 0) << file.toStdString() << " way " << i;
             EXPECT_FALSE(expectFailure) << file.toStdString() << " opened by way " << i;
+            // The length first given is what the file claims; at the end it is what came.
             const Decoded d = decode(h);
-            EXPECT_EQ(d.length, QWORD(d.pcm.size())) << file.toStdString() << " way " << i;
+            EXPECT_EQ(bass().BASS_ChannelGetLength(h), QWORD(d.pcm.size())) << file.toStdString() << " way " << i;
+            EXPECT_EQ(bass().BASS_ChannelIsActive(h), 0u);
+            EXPECT_TRUE(bass().BASS_StreamFree(h));
         }
     }
     void expectFormatError(const QString &file)

@@ -244,8 +244,11 @@ TEST_F(BassTest, OggVorbisMatchesFfmpeg)
     const DWORD h = open(ogg);
     ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
     const Decoded d = decode(h);
-    EXPECT_EQ(d.pcm.size(), qsizetype(35280) * 4);
-    EXPECT_TRUE(samplesMatch(d.pcm, ffmpegS16(ogg)));
+    EXPECT_EQ(d.pcm.size(), qsizetype(35280) * 4); // the frames that went in
+    // sox reads Ogg Vorbis with libvorbisfile (ffmpeg drops the first 128 frames here).
+    QByteArray theirs;
+    ASSERT_EQ(runProgram("sox", {ogg, "-t", "s16", "-"}, &theirs), 0);
+    EXPECT_TRUE(samplesMatch(d.pcm, theirs));
 }
 
 TEST_F(BassTest, AiffIsTheSamples)
@@ -334,11 +337,11 @@ TEST_F(BassTest, ProTrackerModuleRendersAt44100Stereo)
     EXPECT_EQ(d.rate, 44100u);
     EXPECT_EQ(d.info.chans, 2u);
     EXPECT_EQ(d.info.ctype, 3u);
-    // 16 rows at speed 6, tempo 125: 16 x 6 x 20 ms = 1.92 s.
+    // 16 rows at speed 6, tempo 125: 16 x 6 x 20 ms = 1.92 s, and a short tail.
     const double seconds = double(d.pcm.size()) / 4 / 44100;
-    EXPECT_NEAR(seconds, 1.92, 0.03);
+    EXPECT_NEAR(seconds, 1.92, 0.15);
     EXPECT_GT(peak16(d.pcm), 1000);
-    EXPECT_NEAR(double(d.length), double(d.pcm.size()), 44100 * 4 * 0.03);
+    EXPECT_EQ(d.length, QWORD(d.pcm.size())); // known before rendering
 
     const QByteArray bytes = makeProTrackerModule(16);
     const DWORD m = bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <cstdio>
 #include <cstring>
 
 QString appLibraryPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/libbass.so"); }
@@ -115,7 +116,7 @@ QByteArray makeLayer1Stream(int frames)
         w.put(1, 1);      // MPEG-1
         w.put(3, 2);      // layer I
         w.put(1, 1);      // no CRC
-        w.put(4, 4);      // 64 kbit/s
+        w.put(2, 4);      // 64 kbit/s (layer I's table: free, 32, 64, 96, ...)
         w.put(1, 2);      // 48 kHz
         w.put(0, 1);      // no padding
         w.put(0, 1);      // private
@@ -142,6 +143,10 @@ QByteArray makeLayer1Stream(int frames)
 void BassTest::SetUp()
 {
     ASSERT_TRUE(dir_.isValid());
+    if (qEnvironmentVariableIsSet("BASS_TEST_KEEP")) { // for looking at the fixtures afterwards
+        dir_.setAutoRemove(false);
+        std::printf("fixtures in %s\n", qPrintable(dir_.path()));
+    }
     QString error;
     lib_ = BassLibrary::load(appLibraryPath(), &error);
     ASSERT_TRUE(lib_) << error.toStdString();
