@@ -1,5 +1,11 @@
 #include "shell/frmmain.h"
 
+#include "audio/audiostart.h"
+#include "audio/songdecoder.h"
+#include "converter/converterpanel.h"
+#include "editor/clipeditor.h"
+#include "export/mp3export.h"
+#include "platform/mp3enc/mp3enc.h"
 #include "editor/clipeditorpanel.h"
 #include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
@@ -55,15 +61,22 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     toolbar_->setIconSize(QSize(tw(480), tw(480)));
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    editPanel_ = new ClipEditorPanel(this);
-    wavExport_ = new WavExport(*this, *editPanel_);
-    frameRec_ = makeControl<QGroupBox>(this, QStringLiteral("FrameRec"), 1560, 720, 7335, 3735, QStringLiteral("Vioce Record"));
-    frameConvert_ = makeControl<QGroupBox>(this, QStringLiteral("FrameConvert"), 1080, 720, 9135, 4815, QStringLiteral("Wav <-> Mp3"));
-    settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);
-    aboutPanel_ = new AboutPanel(this);
+    mp3Enc1_ = new Mp3Enc(this);
+    mp3Enc1_->setObjectName(QStringLiteral("Mp3Enc1"));
+    audio_ = std::make_unique<AudioStart>(this, paths_);
+    decoder_ = std::make_unique<SongDecoder>(*audio_, this);
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();
+
+    editPanel_ = new ClipEditorPanel(this);
+    clipEditor_ = new ClipEditor(*this);
+    wavExport_ = new WavExport(*this, *editPanel_);
+    mp3Export_ = new Mp3Export(*this, *editPanel_, *wavExport_->CmdSave());
+    frameRec_ = makeControl<QGroupBox>(this, QStringLiteral("FrameRec"), 1560, 720, 7335, 3735, QStringLiteral("Vioce Record"));
+    frameConvert_ = new ConverterPanel(*this, this);
+    settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);
+    aboutPanel_ = new AboutPanel(this);
 
     endProgram = [this] {
         hide();

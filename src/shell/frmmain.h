@@ -4,12 +4,19 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class AboutPanel;
+class AudioStart;
+class SongDecoder;
+class ClipEditor;
 class ClipEditorPanel;
 class CommonDialog;
 class FrmLoad;
 class WavExport;
+class Mp3Export;
+class Mp3Enc;
+class ConverterPanel;
 class MMControl;
 class QGroupBox;
 class QLineEdit;
@@ -35,11 +42,16 @@ public:
     QToolBar *Toolbar1() const { return toolbar_; }
     ClipEditorPanel *Framewav() const { return editPanel_; }
     WavExport *wavExport() const { return wavExport_; }
+    Mp3Export *mp3Export() const { return mp3Export_; }
+    Mp3Enc *Mp3Enc1() const { return mp3Enc1_; }
     QGroupBox *FrameRec() const { return frameRec_; }
     QGroupBox *FrameConvert() const { return frameConvert_; }
     SettingsPanel *FrameSetting() const { return settingPanel_; }
     AboutPanel *FrameAbout() const { return aboutPanel_; }
     QLineEdit *Text1() const { return text1_; }
+    ClipEditor *clipEditor() const { return clipEditor_; }
+    AudioStart &audio() const { return *audio_; }
+    SongDecoder &decoder() const { return *decoder_; }
 
     // Start-up and shutdown sequences.
     void Form_Load();
@@ -74,9 +86,14 @@ private:
     QToolBar *toolbar_ = nullptr;
     ClipEditorPanel *editPanel_ = nullptr;
     WavExport *wavExport_ = nullptr;
+    Mp3Export *mp3Export_ = nullptr;
+    Mp3Enc *mp3Enc1_ = nullptr;
     QGroupBox *frameRec_ = nullptr;
     QGroupBox *frameConvert_ = nullptr;
     SettingsPanel *settingPanel_ = nullptr;
     AboutPanel *aboutPanel_ = nullptr;
     QLineEdit *text1_ = nullptr;
+    ClipEditor *clipEditor_ = nullptr;
+    std::unique_ptr<AudioStart> audio_;
+    std::unique_ptr<SongDecoder> decoder_;
 };

@@ -4,7 +4,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QStringList>
 #include <functional>
+#include <ostream>
 
 // A private tree of folders for one test: application, home, working and
 // scratch folders under a temporary root, removed at the end.
@@ -29,3 +31,7 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs);
 int runShell(const QString &command, QString *out = nullptr);
 // The tool is on PATH.
 bool haveTool(const QString &name);
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) { *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']'; }

@@ -1,0 +1,115 @@
+#include "audio/songdecoder.h"
+
+#include "audio/audiostart.h"
+#include "audio/basslib.h"
+#include "platform/dialogs/dialogs.h"
+#include "shell/paths.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+namespace {
+constexpr quint32 kDecodeOnly = 0x200000;
+constexpr int kBlock = 20000;
+} // namespace
+
+SongDecoder::SongDecoder(AudioStart &audio, QWidget *owner) : audio_(audio), owner_(owner) {}
+
+void SongDecoder::loadmp3(const QString &songPath)
+{
+    decChan = 0;
+    const BassApi *bass = audio_.api();
+    if (!bass)
+        return;
+    const QByteArray path = songPath.toLocal8Bit();
+    decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, kDecodeOnly);
+    if (!decChan)
+        decChan = bass->BASS_StreamCreateURL(path.constData(), 0, 0x300000, nullptr, nullptr);
+    if (!decChan)
+        decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0, 0x220200, 0);
+    if (!decChan)
+        audio_.ReportError(QStringLiteral("Can't play the file"));
+}
+
+bool SongDecoder::convert2wav(const QString &outputPath)
+{
+    converting = !converting;
+    if (!converting)
+        return false; // a conversion is running; it ends after its block
+    const BassApi *bass = audio_.api();
+    problem_.clear();
+    if (!bass || !decChan) {
+        converting = false;
+        return false; // already reported by loadmp3
+    }
+    BASS_CHANNELINFO info{};
+    bass->BASS_ChannelGetInfo(decChan, &info);
+    DWORD rate = 0, volume = DWORD(-1);
+    int pan = -1;
+    bass->BASS_ChannelGetAttributes(decChan, &rate, &volume, &pan);
+    decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & 1) ? 8 : 16);
+
+    outputPath_ = outputPath;
+    out_.setFileName(outputPath + QStringLiteral(".part"));
+    if (!out_.open(QIODevice::WriteOnly | QIODevice::Truncate) || !writeWavHeader(out_, decHdr)) {
+        out_.close();
+        QFile::remove(out_.fileName());
+        converting = false;
+        dialogs::MsgBox(owner_, QStringLiteral("The clip file %1 could not be created.").arg(outputPath),
+                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+        return false;
+    }
+    const quint64 total = bass->BASS_ChannelGetLength(decChan);
+    QByteArray decBuf(kBlock, Qt::Uninitialized);
+    int lastPercent = -1;
+    while (bass->BASS_ChannelIsActive(decChan) && converting) {
+        const DWORD got = bass->BASS_ChannelGetData(decChan, decBuf.data(), kBlock);
+        if (got == 0xFFFFFFFF)
+            break;
+        if (qint64(decLen) + got > maxDataSize) {
+            problem_ = QStringLiteral("The song is too long for a WAV clip; decoding stopped.");
+            break;
+        }
+        if (got > 0 && out_.write(decBuf.constData(), got) != qint64(got)) {
+            problem_ = QStringLiteral("The clip file %1 could not be written.").arg(outputPath);
+            break;
+        }
+        decLen += qint32(got);
+        if (progress && total > 0 && total != quint64(-1)) {
+            const int percent = int(std::min<quint64>(100, quint64(decLen) * 100 / total));
+            if (percent != lastPercent)
+                progress(lastPercent = percent);
+        }
+        QCoreApplication::processEvents();
+    }
+    converting = false;
+    const bool ok = problem_.isEmpty() && decLen > 0;
+    if (problem_.isEmpty() && decLen == 0)
+        problem_ = QStringLiteral("The file holds no sound; no clip was made.");
+    finish(ok);
+    decLen = 0;
+    SetBytePos(decChan, 0);
+    if (!ok)
+        dialogs::MsgBox(owner_, problem_, dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+    return ok;
+}
+
+bool SongDecoder::finish(bool keep)
+{
+    if (!out_.isOpen())
+        return false;
+    patchWavSizes(out_, decLen);
+    out_.close();
+    if (keep && replaceFile(out_.fileName(), outputPath_))
+        return true;
+    QFile::remove(out_.fileName());
+    return false;
+}
+
+void SongDecoder::closewav() { finish(true); }
+
+quint32 SongDecoder::SetBytePos(quint32 channel, quint64 position)
+{
+    const BassApi *bass = audio_.api();
+    return bass ? quint32(bass->BASS_ChannelSetPosition(channel, position)) : 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "audio/wavheader.h"
+
+#include <QFile>
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+class AudioStart;
+class QWidget;
+
+// Decodes a song through the audio library into a WAV clip file of the
+// 44-byte layout, block by block, letting the events run between blocks.
+class SongDecoder {
+public:
+    SongDecoder(AudioStart &audio, QWidget *owner);
+
+    // Opens the song for decoding (file, then address, then tracker music);
+    // reports "Can't play the file" and leaves decChan 0 when none works.
+    void loadmp3(const QString &songPath);
+    // Decodes the open song into outputPath. Written beside it and moved
+    // into place when complete; false (with a message) when nothing usable
+    // was decoded or the file could not be written.
+    bool convert2wav(const QString &outputPath);
+    // Completes the open output file's sizes and closes it; nothing when
+    // none is open.
+    void closewav();
+    quint32 SetBytePos(quint32 channel, quint64 position);
+
+    quint32 decChan = 0;
+    qint32 decLen = 0;
+    bool converting = false;
+    WavHeader decHdr{};
+
+    // Told the fraction done (0..100) after each block, when the length is known.
+    std::function<void(int percent)> progress;
+    // The largest data size written before decoding stops (signed 32-bit sizes).
+    qint64 maxDataSize = kWavMaxDataSize;
+
+private:
+    bool finish(bool keep);
+
+    AudioStart &audio_;
+    QWidget *owner_;
+    QFile out_;
+    QString outputPath_;
+    QString problem_;
+};

@@ -1,0 +1,149 @@
+#include "converter/converterpanel.h"
+
+#include "audio/audiostart.h"
+#include "audio/basslib.h"
+#include "audio/songdecoder.h"
+#include "editor/clipeditor.h"
+#include "editor/clipeditorpanel.h"
+#include "editor/cliplist.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/mp3enc/mp3enc.h"
+#include "shell/aboutpanel.h"
+#include "shell/frmload.h"
+#include "shell/frmmain.h"
+#include "shell/twips.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+struct Row {
+    QLineEdit *box;
+    QPushButton *chooser;
+};
+
+Row pathRow(QWidget *frame, const QString &boxName, const QString &buttonName, int top)
+{
+    Row r;
+    r.box = makeControl<QLineEdit>(frame, boxName, 240, top, 5655, 375);
+    r.chooser = makeControl<QPushButton>(frame, buttonName, 6000, top, 495, 375, QStringLiteral("..."));
+    return r;
+}
+
+} // namespace
+
+ConverterPanel::ConverterPanel(Frmmain &form, QWidget *parent)
+    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), form_(form)
+{
+    setObjectName(QStringLiteral("FrameConvert"));
+    setGeometry(tw(1080), tw(720), tw(9135), tw(4815));
+
+    auto *frame5 = makeControl<QGroupBox>(this, QStringLiteral("Frame5"), 240, 360, 8655, 1935, QStringLiteral("Wav -> Mp3"));
+    Row r = pathRow(frame5, QStringLiteral("txtopenwav"), QStringLiteral("Cmdopenwav"), 480);
+    txtopenwav = r.box;
+    Cmdopenwav = r.chooser;
+    r = pathRow(frame5, QStringLiteral("txtsavemp3"), QStringLiteral("CmdSaveMP3"), 1200);
+    txtsavemp3 = r.box;
+    CmdSaveMP3 = r.chooser;
+    CmdConvertMP3 = makeControl<QPushButton>(frame5, QStringLiteral("CmdConvertMP3"), 6600, 1200, 1815, 375,
+                                             QStringLiteral("Convert to MP3"));
+    txtopenwav->setEnabled(false);
+    txtsavemp3->setEnabled(false);
+
+    auto *frame4 = makeControl<QGroupBox>(this, QStringLiteral("Frame4"), 240, 2520, 8655, 1935, QStringLiteral("MP3 -> Wav"));
+    r = pathRow(frame4, QStringLiteral("txtopenmp3"), QStringLiteral("CmdopenMp3"), 480);
+    txtopenmp3 = r.box;
+    CmdopenMp3 = r.chooser;
+    r = pathRow(frame4, QStringLiteral("txtsavewav"), QStringLiteral("CmdSavewav2"), 1200);
+    txtsavewav = r.box;
+    CmdSavewav2 = r.chooser;
+    CmdconvertWav = makeControl<QPushButton>(frame4, QStringLiteral("CmdconvertWav"), 6600, 1200, 1815, 375,
+                                             QStringLiteral("Convert to Wav"));
+
+    Text2 = makeControl<QLineEdit>(this, QStringLiteral("Text2"), 240, 4500, 1000, 255);
+    Text2->hide();
+    ComFileOpen = new CommonDialog(&form, QStringLiteral("ComFileOpen"));
+
+    connect(CmdopenMp3, &QPushButton::clicked, this, &ConverterPanel::CmdopenMp3_Click);
+    connect(Cmdopenwav, &QPushButton::clicked, this, &ConverterPanel::Cmdopenwav_Click);
+    connect(CmdSavewav2, &QPushButton::clicked, this, &ConverterPanel::CmdSavewav2_Click);
+    connect(CmdSaveMP3, &QPushButton::clicked, this, &ConverterPanel::CmdSaveMP3_Click);
+    connect(CmdconvertWav, &QPushButton::clicked, this, &ConverterPanel::CmdconvertWav_Click);
+    connect(CmdConvertMP3, &QPushButton::clicked, this, &ConverterPanel::CmdConvertMP3_Click);
+}
+
+// The four choosers share one dialog: what a chooser does not set stays as
+// the last one left it.
+void ConverterPanel::choose(bool save, const QString &filter, QLineEdit *box, const QString &defaultExt)
+{
+    ComFileOpen->FileName.clear();
+    ComFileOpen->Filter = filter;
+    if (save) {
+        ComFileOpen->DefaultExt = defaultExt;
+        ComFileOpen->InitDir = form_.settings().BaseFolder;
+        ComFileOpen->ShowSave();
+    } else {
+        ComFileOpen->Flags = 4096;
+        ComFileOpen->ShowOpen();
+    }
+    box->setText(ComFileOpen->FileName);
+}
+
+void ConverterPanel::CmdopenMp3_Click() { choose(false, QStringLiteral("MP3 File(*.mp3)|*.mp3"), txtopenmp3); }
+void ConverterPanel::Cmdopenwav_Click() { choose(false, QStringLiteral("Wav File(*.wav)|*.wav"), txtopenwav); }
+void ConverterPanel::CmdSavewav2_Click()
+{
+    choose(true, QStringLiteral("Wav File(*.wav)|*.wav"), txtsavewav, QStringLiteral("wav"));
+}
+void ConverterPanel::CmdSaveMP3_Click()
+{
+    choose(true, QStringLiteral("MP3 File(*.mp3)|*.mp3"), txtsavemp3, QStringLiteral("mp3"));
+}
+
+void ConverterPanel::CmdconvertWav_Click()
+{
+    const QString song = txtopenmp3->text();
+    const QString target = txtsavewav->text();
+    if (song.isEmpty() || target.isEmpty())
+        return;
+    if (!form_.audio().initwav())
+        return;
+    form_.setEnabled(false);
+    FrmLoad *busy = form_.busyWindow();
+    busy->Label1()->setText(QStringLiteral("Converting......."));
+    busy->show();
+    form_.clipEditor()->list().cmdopen()->FileName = song;
+    SongDecoder &decoder = form_.decoder();
+    decoder.loadmp3(song);
+    // The working copy never replaces a listed clip's file.
+    const QString name = form_.clipEditor()->list().freeClipName(clipNameOf(song));
+    const QString clip = form_.paths().clipFile(name);
+    const bool decoded = decoder.decChan && decoder.convert2wav(clip);
+    if (decoded)
+        form_.Framewav()->List1->addItem(name);
+    busy->hide();
+    form_.setEnabled(true);
+    decoder.closewav();
+    QString error;
+    const bool copied = decoded && copyFileReplacing(clip, target, &error);
+    form_.audio().api()->BASS_Free();
+    if (copied)
+        dialogs::MsgBox(&form_, QStringLiteral("Convert Finish"), dialogs::Buttons::Ok, applicationTitle());
+    else if (decoded)
+        dialogs::MsgBox(&form_, QStringLiteral("The WAV file could not be written to %1: %2").arg(target, error),
+                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+}
+
+void ConverterPanel::CmdConvertMP3_Click()
+{
+    if (txtopenwav->text().isEmpty() || txtsavemp3->text().isEmpty())
+        return;
+    Mp3Enc *encoder = form_.Mp3Enc1();
+    encoder->StartEncoding(txtopenwav->text(), txtsavemp3->text());
+    Text2->setText(QString::number(encoder->Status()));
+    form_.busyWindow()->show();
+}

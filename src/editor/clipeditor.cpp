@@ -1,0 +1,16 @@
+#include "editor/clipeditor.h"
+
+#include "editor/cliplist.h"
+#include "editor/cliptrimmer.h"
+#include "editor/listplayer.h"
+#include "editor/mp3import.h"
+#include "shell/frmmain.h"
+
+ClipEditor::ClipEditor(Frmmain &form)
+    : QObject(&form),
+      list_(new ClipList(form, *form.Framewav(), state_)),
+      trimmer_(new ClipTrimmer(form, *form.Framewav(), state_)),
+      player_(new ListPlayer(form, *form.Framewav(), state_, *list_))
+{
+    list_->importMp3 = [this, &form](const QString &song) { importDecodedSong(form, *list_, song); };
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include "editor/editorstate.h"
+
+#include <QObject>
+
+class ClipList;
+class ClipTrimmer;
+class Frmmain;
+class ListPlayer;
+
+// The Audio Edit panel's behaviour: the clip list, the trimming and the
+// list player, over one shared state.
+class ClipEditor : public QObject {
+    Q_OBJECT
+public:
+    explicit ClipEditor(Frmmain &form);
+
+    EditorState &state() { return state_; }
+    ClipList &list() const { return *list_; }
+    ClipTrimmer &trimmer() const { return *trimmer_; }
+    ListPlayer &player() const { return *player_; }
+
+private:
+    EditorState state_;
+    ClipList *list_;
+    ClipTrimmer *trimmer_;
+    ListPlayer *player_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+#include <QObject>
+#include <functional>
+
+class ClipEditorPanel;
+class CommonDialog;
+class Frmmain;
+struct EditorState;
+
+// The clip list: import of songs as clips, removal, selection.
+class ClipList : public QObject {
+    Q_OBJECT
+public:
+    ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state);
+
+    CommonDialog *cmdopen() const { return cmdopen_; }
+
+    void CmdAdd_Click();
+    void Cmdremove_Click();
+    void List1_Click();
+
+    // Imports one WAV song; false (with a message) when no clip was made.
+    bool importWav(const QString &songPath);
+    // The first clip name, from the song's, that no entry and no clip file uses.
+    QString freeClipName(const QString &wanted) const;
+    // Selects an entry without running the selection handler.
+    void selectQuietly(int row);
+
+    // Imports one MP3 song (the decoding import sets this).
+    std::function<void(const QString &songPath)> importMp3;
+
+private:
+    Frmmain &form_;
+    ClipEditorPanel &panel_;
+    EditorState &state_;
+    CommonDialog *cmdopen_;
+    bool quiet_ = false;
+};
+
+// The clip name of a song: its file name without the last four characters
+// (the whole name when it is shorter than five).
+QString clipNameOf(const QString &songPath);

@@ -1,0 +1,146 @@
+#include "audio/audiostart.h"
+#include "audio/wavformat.h"
+#include "converter/converterpanel.h"
+#include "editor/clipeditorpanel.h"
+#include "platform/mp3enc/mp3enc.h"
+#include "scripteddialogs.h"
+#include "shell/aboutpanel.h"
+#include "shell/frmload.h"
+#include "shell/frmmain.h"
+#include "testenv.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+class ConverterTest : public ::testing::Test {
+protected:
+    ConverterTest() : form(std::make_unique<Frmmain>(env.paths()))
+    {
+        form->endProgram = [] {};
+        form->audio().terminate = [] { ADD_FAILURE() << "the program was ended"; };
+        form->show();
+        form->Toolbar1_ButtonClick(QStringLiteral("Convert"));
+        panel = qobject_cast<ConverterPanel *>(form->FrameConvert());
+    }
+    QString tone(const QString &name, double seconds)
+    {
+        const QString path = env.paths().homeDir + QLatin1Char('/') + name;
+        EXPECT_EQ(runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine 1000 vol 0.5")
+                               .arg(path)
+                               .arg(seconds)),
+                  0);
+        return path;
+    }
+    QString mp3(const QString &name, double seconds)
+    {
+        const QString wav = tone(name + ".wav", seconds);
+        const QString out = env.paths().homeDir + QLatin1Char('/') + name;
+        EXPECT_EQ(runShell(QStringLiteral("lame --quiet -b 128 '%1' '%2'").arg(wav, out)), 0);
+        return out;
+    }
+    QStringList entries() const
+    {
+        QStringList out;
+        for (int i = 0; i < form->Framewav()->List1->count(); ++i)
+            out << form->Framewav()->List1->item(i)->text();
+        return out;
+    }
+
+    TestEnv env;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Frmmain> form;
+    ConverterPanel *panel = nullptr;
+};
+
+TEST_F(ConverterTest, ControlsStartEmptyAndTheWavSideIsFilledOnlyByItsChoosers)
+{
+    ASSERT_NE(panel, nullptr);
+    for (QLineEdit *box : {panel->txtopenwav, panel->txtsavemp3, panel->txtopenmp3, panel->txtsavewav})
+        EXPECT_TRUE(box->text().isEmpty());
+    EXPECT_FALSE(panel->txtopenwav->isEnabled());
+    EXPECT_FALSE(panel->txtsavemp3->isEnabled());
+    EXPECT_TRUE(panel->txtopenmp3->isEnabled());
+    EXPECT_TRUE(panel->Text2->isHidden());
+    EXPECT_EQ(panel->CmdConvertMP3->text(), QStringLiteral("Convert to MP3"));
+    EXPECT_EQ(panel->CmdconvertWav->text(), QStringLiteral("Convert to Wav"));
+}
+
+TEST_F(ConverterTest, ChoosersShareOneDialogAndCancelEmptiesTheBox)
+{
+    dialogs.files = {QStringLiteral("/x/in.mp3"), env.paths().homeDir + "/out"};
+    panel->CmdopenMp3->click();
+    panel->CmdSavewav2->click();
+    EXPECT_EQ(panel->txtopenmp3->text(), QStringLiteral("/x/in.mp3"));
+    EXPECT_EQ(panel->txtsavewav->text(), env.paths().homeDir + "/out.wav");
+    ASSERT_EQ(dialogs.fileRequests.size(), 2);
+    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("MP3 File(*.mp3)|*.mp3"));
+    EXPECT_EQ(dialogs.fileRequests[0].flags, 4096);
+    EXPECT_EQ(dialogs.fileRequests[1].flags, 4096) << "kept from the last chooser";
+    EXPECT_EQ(dialogs.fileRequests[1].initDir, form->settings().BaseFolder);
+
+    panel->CmdopenMp3->click(); // cancelled
+    EXPECT_TRUE(panel->txtopenmp3->text().isEmpty());
+    panel->CmdconvertWav->click(); // nothing to convert: nothing happens
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
+{
+    const QString song = mp3(QStringLiteral("song.mp3"), 1);
+    const QString target = env.paths().homeDir + "/converted.wav";
+    panel->txtopenmp3->setText(song);
+    panel->txtsavewav->setText(target);
+    panel->CmdconvertWav->click();
+    EXPECT_EQ(dialogs.texts(), QStringList{"Convert Finish"});
+    EXPECT_EQ(dialogs.messages[0].title, applicationTitle());
+    EXPECT_EQ(entries(), QStringList{"song"});
+    EXPECT_EQ(readFile(target), readFile(env.paths().clipFile("song")));
+    EXPECT_TRUE(readWavInfo(target).ok);
+    EXPECT_EQ(form->busyWindow()->Label1()->text(), QStringLiteral("Converting......."));
+    EXPECT_TRUE(form->isEnabled());
+
+    // Converting the same song again never replaces the listed clip's file.
+    const QByteArray first = readFile(env.paths().clipFile("song"));
+    panel->CmdconvertWav->click();
+    EXPECT_EQ(entries(), QStringList({"song", "song (2)"}));
+    EXPECT_EQ(readFile(env.paths().clipFile("song")), first);
+}
+
+TEST_F(ConverterTest, AnOutputThatCannotBeWrittenIsReportedNotFinished)
+{
+    panel->txtopenmp3->setText(mp3(QStringLiteral("song.mp3"), 0.5));
+    panel->txtsavewav->setText(env.paths().homeDir + "/no such folder/out.wav");
+    panel->CmdconvertWav->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("no such folder")) << dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(dialogs.texts().contains("Convert Finish"));
+}
+
+TEST_F(ConverterTest, WavToMp3EndsInTheSharedHandler)
+{
+    const QString wav = tone(QStringLiteral("in.wav"), 1);
+    const QString out = env.paths().homeDir + "/out.mp3";
+    writeFile(env.paths().concatFile(), "left over by a WAV export");
+    panel->txtopenwav->setText(wav);
+    panel->txtsavemp3->setText(out);
+    int finished = 0;
+    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] { ++finished; });
+    panel->CmdConvertMP3->click();
+    EXPECT_FALSE(panel->Text2->text().isEmpty());
+    EXPECT_FALSE(form->busyWindow()->isHidden());
+    EXPECT_TRUE(form->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.isEmpty(); }, 20000));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
+    QString probe;
+    runShell(QStringLiteral("ffprobe -v error -show_entries stream=bit_rate,sample_rate,channels -of csv=p=0 '%1'").arg(out),
+             &probe);
+    EXPECT_TRUE(probe.contains("44100,2,128000")) << probe.toStdString();
+}

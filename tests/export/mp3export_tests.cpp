@@ -1,0 +1,128 @@
+#include "editor/clipeditorpanel.h"
+#include "platform/mp3enc/mp3enc.h"
+#include "scripteddialogs.h"
+#include "shell/frmload.h"
+#include "shell/frmmain.h"
+#include "shell/settingspanel.h"
+#include "testenv.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Stream facts of an MP3 as ffprobe reports them.
+QString probe(const QString &path, const char *entries)
+{
+    QString out;
+    runShell(QStringLiteral("ffprobe -v error -select_streams a:0 -show_entries %1 -of default=nw=1 '%2'")
+                 .arg(QLatin1String(entries), path),
+             &out);
+    return out;
+}
+
+double decodedSeconds(const QString &mp3, const QString &scratch)
+{
+    runShell(QStringLiteral("mpg123 -q -w '%1' '%2'").arg(scratch, mp3));
+    QString out;
+    runShell(QStringLiteral("soxi -D '%1'").arg(scratch), &out);
+    return out.trimmed().toDouble();
+}
+
+} // namespace
+
+class Mp3ExportTest : public ::testing::Test {
+protected:
+    Mp3ExportTest() : form(std::make_unique<Frmmain>(env.paths()))
+    {
+        form->endProgram = [] {};
+        form->show();
+    }
+    void addClip(const QString &name, double seconds, int frequency = 1000)
+    {
+        runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine %3 vol 0.5")
+                     .arg(env.paths().clipFile(name))
+                     .arg(seconds)
+                     .arg(frequency));
+        form->Framewav()->List1->addItem(name);
+    }
+    QString exportTo(const QString &name)
+    {
+        const QString out = env.paths().homeDir + QLatin1Char('/') + name;
+        dialogs.files.push_back(out);
+        form->Framewav()->CmdSaveList->click();
+        EXPECT_TRUE(waitFor([&] { return !dialogs.messages.isEmpty(); }, 30000));
+        return out;
+    }
+
+    TestEnv env;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Frmmain> form;
+};
+
+TEST_F(Mp3ExportTest, EachBitRateOfTheSettingPanelReachesTheFile)
+{
+    addClip("one", 1.0);
+    addClip("two", 1.5, 440);
+    for (int rate : {56, 96, 128, 256}) {
+        form->FrameSetting()->option(rate)->click(); // taken unsaved
+        dialogs.messages.clear();
+        const QString out = exportTo(QStringLiteral("list%1.mp3").arg(rate));
+        ASSERT_EQ(dialogs.texts(), QStringList{"Finish Save"}) << rate;
+        EXPECT_TRUE(probe(out, "stream=bit_rate").contains(QStringLiteral("bit_rate=%1000").arg(rate)))
+            << probe(out, "stream=bit_rate").toStdString();
+        // At 56 kbit/s the encoder halves the rate: its frames at 44.1 kHz cannot
+        // hold the info frame that makes the length exact.
+        const QString rateLine = QStringLiteral("sample_rate=%1").arg(rate == 56 ? 22050 : 44100);
+        EXPECT_TRUE(probe(out, "stream=sample_rate,channels").contains(rateLine)) << rate;
+        EXPECT_TRUE(probe(out, "stream=sample_rate,channels").contains("channels=2"));
+        // Within one MP3 frame (1152 samples) of the joined 2.5 seconds.
+        EXPECT_NEAR(decodedSeconds(out, env.root() + "/dec.wav"), 2.5, 1152.0 / 44100);
+    }
+    EXPECT_EQ(form->Text1()->text(), QStringLiteral("1"));
+    EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_EQ(form->busyWindow()->Label1()->text(), QStringLiteral("Saving......."));
+}
+
+TEST_F(Mp3ExportTest, EmptyBitRateEncodesAt128AndANameWithoutExtensionIsKept)
+{
+    addClip("one", 0.5);
+    const QString out = exportTo(QStringLiteral("ringtone"));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
+    EXPECT_TRUE(QFile::exists(out));
+    EXPECT_TRUE(probe(out, "stream=bit_rate").contains("bit_rate=128000"));
+}
+
+TEST_F(Mp3ExportTest, CancelShowsNoBusyWindow)
+{
+    addClip("one", 0.5);
+    form->Framewav()->CmdSaveList->click();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_FALSE(form->busyWindowCreated() && !form->busyWindow()->isHidden());
+}
+
+TEST_F(Mp3ExportTest, AnEmptyListOrAFailedEncodingEndsWithAMessageAndAUsableWindow)
+{
+    exportTo(QStringLiteral("empty.mp3"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_NE(dialogs.messages[0].text, QStringLiteral("Finish Save"));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_FALSE(QFile::exists(env.paths().homeDir + "/empty.mp3"));
+
+    addClip("one", 0.5);
+    dialogs.messages.clear();
+    const QString out = exportTo(QStringLiteral("no folder/x.mp3"));
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("x.mp3")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->busyWindow()->isHidden());
+}
