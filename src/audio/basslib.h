@@ -1,5 +1,5 @@
 #pragma once
-// The program's side of the audio library (Part 2.1): libbass.so is loaded
+// The program's side of the audio library: libbass.so is loaded
 // at run time from a full path (the application folder, never the loader's
 // search path) and every BASS_* call is resolved by name into one table.
 

@@ -46,7 +46,7 @@ struct WavInfo {
     qint64 dataSize = 0;       // sample bytes, clamped to the file (may end in a partial frame)
     qint64 fileSize = 0;
 
-    // True when the file is exactly the 44-byte layout of Part 2.5: "fmt "
+    // True when the file is exactly the 44-byte layout: "fmt "
     // of size 16 at offset 12, the data chunk head at offset 36, samples from 44.
     bool canonical = false;
 

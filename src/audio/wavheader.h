@@ -1,5 +1,5 @@
 #pragma once
-// The 44-byte RIFF WAVE header that the program writes (Part 2.5).
+// The 44-byte RIFF WAVE header that the program writes.
 //
 //   offset size field              offset size field
 //   0      4    "RIFF"             24     4    sample rate (Hz)

@@ -1,5 +1,5 @@
 #pragma once
-// The "waveaudio" command interpreter of the cut (Part 3.2): MCI command
+// The "waveaudio" command interpreter of the cut: MCI command
 // strings on WAV files held in memory.
 //
 //   open PATH [type waveaudio] [alias NAME]   loads the file; NAME defaults to PATH

@@ -6,7 +6,7 @@
 
 namespace mp3enc { class Worker; struct Result; }
 
-// The MP3 encoder component (Part 2.2): one instance, Mp3Enc1, on the main
+// The MP3 encoder component: one instance, Mp3Enc1, on the main
 // window. It encodes a RIFF WAVE file (any PCM layout libsndfile reads,
 // mono or stereo) to a constant-bit-rate MP3 with a LAME info frame, on one
 // worker thread; encodings started while one runs wait their turn.

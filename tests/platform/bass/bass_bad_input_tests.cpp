@@ -55,7 +55,7 @@ QByteArray wavHeader(quint32 dataSize, quint16 channels = 2, quint32 rate = 4410
 
 class BassBadInput : public BassTest {
 protected:
-    // Opens a file in all the ways Part 2.4 tries (and from memory): each
+    // Opens a file in all the ways the decoder tries (and from memory): each
     // either fails with a code or gives a channel that decodes to its end.
     void tryEveryWay(const QString &file, bool expectFailure)
     {

@@ -276,7 +276,7 @@ TEST_F(BassTest, TypeComesFromTheContentNotTheName)
     EXPECT_EQ(decode(open(path("noname"))).pcm, b.pcm);
 }
 
-// --- Part 2.4's use of the channel ------------------------------------------
+// --- the decoder's use of the channel ------------------------------------------
 
 TEST_F(BassTest, FiftyThousandBytesComeInBlocksOf20000_20000_10000)
 {
@@ -327,7 +327,7 @@ TEST_F(BassTest, ProTrackerModuleRendersAt44100Stereo)
     const QString mod = path("tune.mod");
     ASSERT_TRUE(saveBytes(mod, makeProTrackerModule(16)));
     const QByteArray native = QFile::encodeName(mod);
-    // Not a stream: Part 2.4's first call fails, then MusicLoad takes it.
+    // Not a stream: the decoder's first call fails, then MusicLoad takes it.
     EXPECT_EQ(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE), 0u);
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
     const DWORD h = bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0);

@@ -48,7 +48,7 @@ protected:
     QString tone(const QString &name, const QStringList &extra, double seconds = 1.3,
                  const QString &synth = QStringLiteral("sine 440"));
     DWORD open(const QString &file, DWORD flags = BASS_STREAM_DECODE);
-    // Decodes a channel to the end in blocks of `block` bytes, the way Part 2.4 does.
+    // Decodes a channel to the end in blocks of `block` bytes, the way the decoder does.
     Decoded decode(DWORD handle, DWORD block = 20000);
     // Decoded bytes by an independent decoder.
     QByteArray ffmpegS16(const QString &file);
