@@ -23,10 +23,21 @@ start)
   PULSE_SERVER="unix:$dir/native" pactl set-default-sink clipforge_sink >/dev/null 2>&1 || true
   PULSE_SERVER="unix:$dir/native" pactl set-default-source clipforge_sink.monitor >/dev/null 2>&1 || true
   PULSE_SERVER="unix:$dir/native" pactl info >/dev/null 2>&1 || { echo "pulseaudio did not start" >&2; cat "$dir/pulse.log" >&2 || true; exit 1; }
+  # A null sink with no stream renders two seconds ahead, so the first
+  # stream after a quiet spell is heard two seconds late. A hardware sink
+  # keeps its latency as low as its streams ask; one silent low-latency
+  # stream held open for the server's life makes the null sink do the same.
+  PULSE_SERVER="unix:$dir/native" nohup pacat --playback --latency-msec=20 \
+    --device=clipforge_sink --client-name="clipforge latency keeper" \
+    </dev/zero >/dev/null 2>&1 &
+  echo $! >"$dir/keeper.pid"
+  sleep 2.5 # the block rendered before the keeper came is used up
   echo "export PULSE_SERVER=unix:$dir/native"
   ;;
 stop)
+  [ -f "$dir/keeper.pid" ] && kill "$(cat "$dir/keeper.pid" 2>/dev/null)" 2>/dev/null || true
   PULSE_RUNTIME_PATH="$dir/runtime" HOME="$dir" pulseaudio --kill >/dev/null 2>&1 || true
-  [ -f "$dir/runtime/pid" ] && kill "$(cat "$dir/runtime/pid")" 2>/dev/null || true
+  pid=$(cat "$dir/runtime/pid" 2>/dev/null || true)
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
   ;;
 esac
