@@ -35,6 +35,8 @@ sf_count_t memRead(void *ptr, sf_count_t count, void *user)
 sf_count_t memWrite(const void *, sf_count_t, void *) { return 0; }
 sf_count_t memTell(void *user) { return static_cast<Memory *>(user)->pos; }
 
+constexpr sf_count_t kMaxFrames = sf_count_t(1) << 40; // more is no length at all
+
 class SndfileReader : public Reader {
 public:
     SndfileReader(const Source &source) : memory_{&source.bytes}
@@ -51,9 +53,13 @@ public:
         // MPEG is read by our own mpg123 reader (gapless, tags skipped).
         if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
             return;
-        frames_ = info.frames;
+        if (info.channels <= 0 || info.channels > 1024 || info.samplerate <= 0)
+            return;
         rate = info.samplerate;
         channels = info.channels;
+        frames_ = info.frames;
+        if (frames_ <= 0 || frames_ >= kMaxFrames)
+            frames_ = countFrames(); // not in the header (a streamed FLAC, say): counted once
         kind = 2;
         const int sub = info.format & SF_FORMAT_SUBMASK;
         eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
@@ -71,7 +77,17 @@ public:
         if (file_)
             sf_close(file_);
     }
-    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ > 0; }
+    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ > 0 && frames_ < kMaxFrames; }
+
+    // Reads to the end and back to the start; the frames there are, or 0.
+    sf_count_t countFrames()
+    {
+        std::vector<short> scratch(4096 * size_t(channels));
+        sf_count_t total = 0, got;
+        while ((got = sf_readf_short(file_, scratch.data(), 4096)) > 0 && total < kMaxFrames)
+            total += got;
+        return sf_seek(file_, 0, SEEK_SET) == 0 ? total : 0;
+    }
 
     long read(unsigned char *out, size_t bytes) override
     {

@@ -9,7 +9,7 @@ namespace orvane {
 namespace {
 
 constexpr int kRate = 44100;
-constexpr double kMeasureUpTo = 3600.0; // seconds; longer music keeps the estimated length
+constexpr double kMeasureUpTo = 900.0;  // seconds; longer music keeps the estimated length
 
 class TrackerReader : public Reader {
 public:
