@@ -73,6 +73,12 @@ std::unique_ptr<BassLibrary> BassLibrary::load(const QString &path, QString *err
     BASS_RESOLVE(BASS_ChannelSetPosition);
     BASS_RESOLVE(BASS_ChannelPlay);
     BASS_RESOLVE(BASS_ChannelStop);
+    BASS_RESOLVE(BASS_RecordInit);
+    BASS_RESOLVE(BASS_RecordFree);
+    BASS_RESOLVE(BASS_RecordGetInputName);
+    BASS_RESOLVE(BASS_RecordGetInput);
+    BASS_RESOLVE(BASS_RecordSetInput);
+    BASS_RESOLVE(BASS_RecordStart);
 #undef BASS_RESOLVE
     if (!ok) {
         report(error, failure, Failure::MissingFunction,

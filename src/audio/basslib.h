@@ -29,6 +29,12 @@ struct BassApi {
     BOOL (*BASS_ChannelSetPosition)(DWORD handle, QWORD position) = nullptr;
     BOOL (*BASS_ChannelPlay)(DWORD handle, BOOL restart) = nullptr;
     BOOL (*BASS_ChannelStop)(DWORD handle) = nullptr;
+    BOOL (*BASS_RecordInit)(int device) = nullptr;
+    BOOL (*BASS_RecordFree)(void) = nullptr;
+    const char *(*BASS_RecordGetInputName)(int input) = nullptr;
+    DWORD (*BASS_RecordGetInput)(int input) = nullptr;
+    BOOL (*BASS_RecordSetInput)(int input, DWORD setting) = nullptr;
+    DWORD (*BASS_RecordStart)(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *user) = nullptr;
 };
 
 // A loaded libbass.so; unloaded when destroyed. Every pointer of api() is

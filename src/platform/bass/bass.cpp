@@ -220,6 +220,13 @@ bool startsWithNoCase(const std::string &s, const char *prefix)
 
 namespace orvane {
 
+// The per-thread error code, for the calls in the library's other files.
+int setLastError(int code)
+{
+    lastError = code;
+    return code == BASS_OK ? 1 : 0;
+}
+
 bool readWholeFile(const std::string &path, std::vector<unsigned char> &out)
 {
     std::FILE *f = std::fopen(path.c_str(), "rb");

@@ -85,6 +85,41 @@ BASSAPI BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position);
 BASSAPI BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
 BASSAPI BOOL BASS_ChannelStop(DWORD handle);
 
+/* Recording. Inputs are the sound server's sources: hardware sources first,
+ * in the server's order, then the monitors of the sinks. */
+typedef BOOL RECORDPROC(DWORD handle, const void *buffer, DWORD length, void *user);
+
+/* BASS_RecordGetInput: bits 0-15 the volume in percent, BASS_INPUT_OFF when
+ * the input is not the one recorded, the top byte its type.
+ * BASS_RecordSetInput: BASS_INPUT_ON makes it the recorded input,
+ * BASS_INPUT_OFF stops it being that, BASS_INPUT_LEVEL | percent sets its volume. */
+#define BASS_INPUT_OFF 0x10000
+#define BASS_INPUT_ON 0x20000
+#define BASS_INPUT_LEVEL 0x40000
+#define BASS_INPUT_TYPE_MASK 0xff000000u
+#define BASS_INPUT_TYPE_UNDEF 0x00000000u
+#define BASS_INPUT_TYPE_DIGITAL 0x01000000u /* S/PDIF or HDMI */
+#define BASS_INPUT_TYPE_LINE 0x02000000u
+#define BASS_INPUT_TYPE_MIC 0x03000000u    /* microphone or headset */
+#define BASS_INPUT_TYPE_WAVE 0x08000000u   /* a sink's monitor */
+#define BASS_INPUT_TYPE_ANALOG 0x0a000000u /* other analog input */
+
+/* device -1: the sound server's default source is the one recorded. */
+BASSAPI BOOL BASS_RecordInit(int device);
+/* Ends any recording: no RECORDPROC call after it returns. */
+BASSAPI BOOL BASS_RecordFree(void);
+/* The source's description; null past the last input. Valid until the next
+ * enumeration or BASS_RecordFree. */
+BASSAPI const char *BASS_RecordGetInputName(int input);
+/* 0xFFFFFFFF when there is no such input. */
+BASSAPI DWORD BASS_RecordGetInput(int input);
+BASSAPI BOOL BASS_RecordSetInput(int input, DWORD setting);
+/* 16-bit signed interleaved samples from the input that is on, handed to proc
+ * on the library's own thread in blocks of about 10-50 ms; the recording
+ * stops when proc returns 0. BASS_ChannelGetPosition of the recording counts
+ * the bytes delivered; BASS_ChannelStop ends it. */
+BASSAPI DWORD BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *user);
+
 #ifdef __cplusplus
 }
 #endif

@@ -49,4 +49,7 @@ int fetchUrl(const std::string &url, std::vector<unsigned char> &out);
 // True when a sound server answers (libpulse), within a few seconds.
 bool soundServerAnswers();
 
+// Sets the code BASS_ErrorGetCode reports on this thread; 1 for BASS_OK, else 0.
+int setLastError(int code);
+
 } // namespace orvane

@@ -33,3 +33,10 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) { (void)handle; (void)restart;
 #ifndef FAKE_LACKS_CHANNELSTOP
 BOOL BASS_ChannelStop(DWORD handle) { (void)handle; return 0; }
 #endif
+BOOL BASS_RecordInit(int device) { (void)device; return 0; }
+BOOL BASS_RecordFree(void) { return 1; }
+const char *BASS_RecordGetInputName(int input) { (void)input; return 0; }
+DWORD BASS_RecordGetInput(int input) { (void)input; return 0xFFFFFFFFu; }
+BOOL BASS_RecordSetInput(int input, DWORD setting) { (void)input; (void)setting; return 0; }
+DWORD BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *user)
+{ (void)freq; (void)chans; (void)flags; (void)proc; (void)user; return 0; }
