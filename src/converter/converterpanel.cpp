@@ -6,6 +6,7 @@
 #include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
+#include "export/atomicsave.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "shell/aboutpanel.h"
@@ -128,8 +129,8 @@ void ConverterPanel::CmdconvertWav_Click()
     busy->hide();
     form_.setEnabled(true);
     decoder.closewav();
-    QString error;
-    const bool copied = decoded && copyFileReplacing(clip, target, &error);
+    const QString error = decoded ? copyFileAtomically(clip, target) : QString();
+    const bool copied = decoded && error.isEmpty();
     form_.audio().api()->BASS_Free();
     if (copied)
         dialogs::MsgBox(&form_, QStringLiteral("Convert Finish"), dialogs::Buttons::Ok, applicationTitle());

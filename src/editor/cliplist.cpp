@@ -2,6 +2,7 @@
 
 #include "editor/clipeditorpanel.h"
 #include "editor/editorstate.h"
+#include "export/atomicsave.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "shell/frmmain.h"
@@ -78,8 +79,8 @@ bool ClipList::importWav(const QString &songPath)
     const QString name = freeClipName(clipNameOf(songPath));
     const QString clip = form_.paths().clipFile(name);
     // The clip appears under its name only when the copy is complete.
-    QString error;
-    if (!copyFileReplacing(songPath, clip, &error)) {
+    const QString error = copyFileAtomically(songPath, clip);
+    if (!error.isEmpty()) {
         dialogs::MsgBox(&form_, QStringLiteral("The song %1 could not be copied into the clip list: %2").arg(songPath, error),
                         dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
         return false;

@@ -86,23 +86,3 @@ bool replaceFile(const QString &from, const QString &to)
 {
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
-
-bool copyFileReplacing(const QString &from, const QString &to, QString *error)
-{
-    const QString part = QStringLiteral("%1.%2.part").arg(to).arg(QCoreApplication::applicationPid());
-    QFile::remove(part);
-    QFile source(from);
-    if (!source.copy(part)) {
-        if (error)
-            *error = source.errorString();
-        QFile::remove(part);
-        return false;
-    }
-    if (!replaceFile(part, to)) {
-        if (error)
-            *error = QStringLiteral("the file could not be put in place");
-        QFile::remove(part);
-        return false;
-    }
-    return true;
-}

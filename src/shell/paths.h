@@ -34,7 +34,3 @@ QString GetFileName(const QString &path);    // the part after the last separato
 // Moves a finished file over another in one step (both in one folder), so
 // that the target is always either the old file or the new one.
 bool replaceFile(const QString &from, const QString &to);
-
-// Copies a file over another through a file beside the target, so that the
-// target is either the old file or a complete copy; false with *error set.
-bool copyFileReplacing(const QString &from, const QString &to, QString *error);
