@@ -57,7 +57,12 @@ void Mp3Export::CmdSaveList_Click()
 
 void Mp3Export::Mp3Enc1_Finished()
 {
-    form_.busyWindow()->hide();
+    // A converter encoding may end while a list export started after it is
+    // still queued: that export still reads concat.wav and keeps the window
+    // busy until its own finished event.
+    const bool anotherPending = form_.Mp3Enc1()->Status() == Mp3Enc::StatusBusy;
+    if (!anotherPending)
+        form_.busyWindow()->hide();
     const QString error = form_.Mp3Enc1()->lastError();
     if (error.isEmpty())
         dialogs::MsgBox(&form_, QStringLiteral("Finish Save"), dialogs::Buttons::Ok, applicationTitle());
@@ -65,6 +70,8 @@ void Mp3Export::Mp3Enc1_Finished()
         dialogs::MsgBox(&form_, error, dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
     form_.MMCEdit()->setCommand(QStringLiteral("stop"));
     form_.MMCPlayList()->setCommand(QStringLiteral("Stop"));
+    if (anotherPending)
+        return;
     if (FileExists(form_.paths().concatFile()))
         QFile::remove(form_.paths().concatFile());
     form_.setEnabled(true);

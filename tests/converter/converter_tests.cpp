@@ -144,3 +144,30 @@ TEST_F(ConverterTest, WavToMp3EndsInTheSharedHandler)
              &probe);
     EXPECT_TRUE(probe.contains("44100,2,128000")) << probe.toStdString();
 }
+
+// The converter keeps the window usable, so a list export can be started
+// while its encoding runs; the export's join must survive the converter's
+// finished event.
+TEST_F(ConverterTest, AListExportStartedDuringAConversionStillFindsItsJoin)
+{
+    const QString wav = tone(QStringLiteral("long.wav"), 20);
+    const QString converted = env.paths().homeDir + "/converted.mp3";
+    const QString listed = env.paths().homeDir + "/list.mp3";
+    runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 2 sine 440 vol 0.5").arg(env.paths().clipFile("clip")));
+    form->Framewav()->List1->addItem(QStringLiteral("clip"));
+    panel->txtopenwav->setText(wav);
+    panel->txtsavemp3->setText(converted);
+    panel->CmdConvertMP3->click();
+    dialogs.files.push_back(listed);
+    form->Framewav()->CmdSaveList->click();
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 1; }, 30000));
+    EXPECT_FALSE(form->isEnabled()) << "the list export still runs";
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2; }, 30000));
+    EXPECT_EQ(dialogs.texts(), (QStringList{"Finish Save", "Finish Save"}));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
+    QString seconds;
+    runShell(QStringLiteral("ffprobe -v error -show_entries format=duration -of csv=p=0 '%1'").arg(listed), &seconds);
+    EXPECT_NEAR(seconds.trimmed().toDouble(), 2.0, 0.06);
+}
