@@ -1,0 +1,169 @@
+// The Voice Record panel in the main window: its controls, the states of
+// its buttons, and its set-up and release through the toolbar.
+#include "recorderfixture.h"
+
+#include "audio/audiostart.h"
+#include "audio/basslib.h"
+#include "shell/settingspanel.h"
+#include "shell/twips.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+namespace {
+
+// Sets an environment variable for one scope.
+class EnvOverride {
+public:
+    EnvOverride(const char *name, const QByteArray &value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value);
+    }
+    ~EnvOverride()
+    {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char *name_;
+    QByteArray old_;
+    bool had_;
+};
+
+} // namespace
+
+TEST_F(RecorderTest, ControlsInTheirPlacesAndTheFirstState)
+{
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->objectName(), QStringLiteral("FrameRec"));
+    EXPECT_EQ(panel->title(), QStringLiteral("Vioce Record"));
+    EXPECT_EQ(panel->geometry(), QRect(tw(1560), tw(720), tw(7335), tw(3735)));
+    const std::tuple<const char *, QRect, const char *> controls[] = {
+        {"btnRecord", {2400, 735, 1335, 300}, "Record"}, {"btnPlay", {3960, 735, 855, 300}, "Play"},
+        {"btnSave", {5040, 735, 735, 300}, "Save"},      {"CmdWav", {5880, 480, 735, 300}, "Wav"},
+        {"CmdMp3", {5880, 840, 735, 300}, "MP3"},        {"Label4", {840, 1155, 1335, 375}, "Rec Device"},
+        {"Label3", {840, 1755, 1215, 255}, "Input Volume"}, {"Label5", {840, 2355, 1215, 375}, "Size of File"},
+        {"cmbInput", {840, 720, 1455, 315}, nullptr},    {"lblInputType", {2400, 1155, 1440, 315}, ""},
+        {"sldInputLevel", {2280, 1635, 3015, 495}, nullptr}, {"lblPos", {2280, 2355, 3015, 495}, ""},
+    };
+    for (const auto &[name, twips, text] : controls) {
+        auto *w = panel->findChild<QWidget *>(QString::fromLatin1(name));
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_EQ(w->geometry(), QRect(tw(twips.x()), tw(twips.y()), tw(twips.width()), tw(twips.height()))) << name;
+        if (auto *b = qobject_cast<QPushButton *>(w); b && text)
+            EXPECT_EQ(b->text(), QString::fromLatin1(text)) << name;
+        if (auto *l = qobject_cast<QLabel *>(w); l && text)
+            EXPECT_EQ(l->text(), QString::fromLatin1(text)) << name;
+    }
+    EXPECT_EQ(panel->sldInputLevel->minimum(), 0);
+    EXPECT_EQ(panel->sldInputLevel->maximum(), 100);
+    EXPECT_EQ(panel->tmrRecTest->interval(), 200);
+    EXPECT_FALSE(panel->tmrRecTest->isActive()) << "started by the set-up";
+    EXPECT_TRUE(panel->btnRecord->isEnabled());
+    EXPECT_FALSE(panel->btnPlay->isEnabled());
+    EXPECT_FALSE(panel->btnSave->isEnabled());
+    EXPECT_TRUE(panel->CmdWav->isHidden());
+    EXPECT_TRUE(panel->CmdMp3->isHidden());
+    EXPECT_TRUE(panel->isHidden());
+}
+
+TEST_F(RecorderTest, WithoutASoundServerTheMessageShowsAndTheProgramGoesOn)
+{
+    {
+        EnvOverride nowhere("PULSE_SERVER", "unix:" + QDir(env.root()).filePath("no-server").toLocal8Bit());
+        form->Toolbar1_ButtonClick(QStringLiteral("Rec"));
+    }
+    EXPECT_FALSE(panel->isHidden());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Can't initialize device\r\n\r\nerror code: 6"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
+    EXPECT_FALSE(panel->btnRecord->isEnabled());
+    EXPECT_EQ(panel->cmbInput->count(), 0);
+    // The rest of the program still works.
+    form->Toolbar1_ButtonClick(QStringLiteral("Setting"));
+    EXPECT_FALSE(form->FrameSetting()->isHidden());
+}
+
+// A recording made by handing the engine samples, then the buttons through
+// saving and a second showing of the panel.
+TEST_F(RecorderTest, ButtonsFollowTheRecordingAndShowingThePanelAgainResetsIt)
+{
+    if (openPanel())
+        EXPECT_TRUE(panel->tmrRecTest->isActive());
+    ASSERT_TRUE(engine().newBuffer());
+    feed(sine(0.1), 4410);
+    engine().EndCapture();
+    if (!engine().playChan)
+        GTEST_SKIP() << "the library made no playback stream (no output device)";
+    EXPECT_EQ(panel->btnRecord->text(), QStringLiteral("Record"));
+    EXPECT_TRUE(panel->btnPlay->isEnabled());
+    EXPECT_TRUE(panel->btnSave->isEnabled());
+    EXPECT_TRUE(panel->CmdWav->isHidden());
+    // The length alone unless the library calls the stream playing.
+    const bool active = form->audio().api()->BASS_ChannelIsActive(engine().playChan) == BASS_ACTIVE_PLAYING;
+    panel->tmrRecTest_Timer();
+    EXPECT_EQ(panel->lblPos->text(), active ? QStringLiteral("0 / 17640") : QStringLiteral("17640"));
+
+    const QStringList homeBefore = QDir(env.paths().homeDir).entryList(QDir::Files);
+    panel->btnSave->click();
+    EXPECT_FALSE(panel->CmdWav->isHidden());
+    EXPECT_FALSE(panel->CmdMp3->isHidden());
+    panel->CmdWav->click(); // cancelled
+    EXPECT_TRUE(panel->CmdWav->isHidden());
+    EXPECT_TRUE(panel->CmdMp3->isHidden());
+    panel->btnSave->click();
+    panel->CmdMp3->click(); // cancelled
+    EXPECT_TRUE(panel->CmdMp3->isHidden());
+    EXPECT_EQ(dialogs.fileRequests.size(), 2);
+    EXPECT_EQ(QDir(env.paths().homeDir).entryList(QDir::Files), homeBefore);
+    EXPECT_FALSE(QFile::exists(env.paths().recorderTempFile()));
+    EXPECT_TRUE(form->Text1()->text().isEmpty()) << "nothing was encoded";
+
+    // A new recording discards this one at once; Save goes and so do Wav and MP3.
+    panel->btnSave->click();
+    panel->btnRecord_Click();
+    EXPECT_FALSE(panel->btnPlay->isEnabled());
+    EXPECT_FALSE(panel->btnSave->isEnabled());
+    EXPECT_TRUE(panel->CmdWav->isHidden());
+    EXPECT_TRUE(panel->CmdMp3->isHidden());
+    if (!engine().capChan) {
+        EXPECT_TRUE(dialogs.texts().last().startsWith(QStringLiteral("Couldn't start recording\r\n\r\nerror code: ")));
+        EXPECT_FALSE(engine().hasBuffer()) << "the new buffer is released";
+        EXPECT_EQ(panel->btnRecord->text(), QStringLiteral("Record"));
+    } else {
+        EXPECT_EQ(panel->btnRecord->text(), QStringLiteral("Stop"));
+    }
+
+    openPanel();
+    EXPECT_EQ(engine().capChan, 0u);
+    EXPECT_EQ(engine().playChan, 0u);
+    EXPECT_FALSE(engine().hasBuffer());
+    EXPECT_EQ(engine().capLen(), 0);
+    EXPECT_EQ(engine().capStep, 200000);
+    EXPECT_EQ(panel->btnRecord->text(), QStringLiteral("Record"));
+    EXPECT_FALSE(panel->btnPlay->isEnabled());
+    EXPECT_FALSE(panel->btnSave->isEnabled());
+}
+
+TEST_F(RecorderTest, LeavingThePanelFreesTheRecording)
+{
+    openPanel();
+    ASSERT_TRUE(engine().newBuffer());
+    feed(sine(0.1), 4410);
+    engine().EndCapture();
+    form->Toolbar1_ButtonClick(QStringLiteral("Setting"));
+    EXPECT_FALSE(engine().hasBuffer());
+    EXPECT_EQ(engine().playChan, 0u);
+    EXPECT_FALSE(panel->tmrRecTest->isActive());
+    EXPECT_FALSE(panel->btnSave->isEnabled());
+    form->Toolbar1_ButtonClick(QStringLiteral("Setting")); // nothing held: nothing to do
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
