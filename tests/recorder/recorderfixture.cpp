@@ -44,28 +44,9 @@ QByteArray RecorderTest::sine(double seconds, int hz)
     return readFile(raw);
 }
 
-WavFields wavFields(const QByteArray &image)
+qint32 le32(const QByteArray &image, int offset)
 {
-    WavFields f;
-    if (image.size() < 44)
-        return f;
-    const char *p = image.constData();
-    auto u16 = [p](int at) { return int(qFromLittleEndian<quint16>(p + at)); };
-    auto i32 = [p](int at) { return qFromLittleEndian<qint32>(p + at); };
-    f.riff = image.mid(0, 4);
-    f.riffSize = i32(4);
-    f.wave = image.mid(8, 4);
-    f.fmt = image.mid(12, 4);
-    f.fmtSize = i32(16);
-    f.format = u16(20);
-    f.channels = u16(22);
-    f.rate = i32(24);
-    f.bytesPerSecond = i32(28);
-    f.blockAlign = u16(32);
-    f.bits = u16(34);
-    f.data = image.mid(36, 4);
-    f.dataSize = i32(40);
-    return f;
+    return image.size() >= offset + 4 ? qFromLittleEndian<qint32>(image.constData() + offset) : -1;
 }
 
 QString soxi(const QString &option, const QString &file)
@@ -73,6 +54,14 @@ QString soxi(const QString &option, const QString &file)
     QString out;
     runShell(QStringLiteral("soxi -%1 '%2' 2>/dev/null").arg(option, file), &out);
     return out.trimmed();
+}
+
+QString soxiFormat(const QString &file)
+{
+    QStringList parts;
+    for (const char *option : {"r", "c", "b", "s"})
+        parts << soxi(QString::fromLatin1(option), file);
+    return parts.join(QLatin1Char(' '));
 }
 
 double roughFrequency(const QString &file, double fromSeconds)

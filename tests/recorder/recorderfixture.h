@@ -33,17 +33,13 @@ protected:
     RecorderPanel *panel = nullptr;
 };
 
-// The header fields of a WAV image, read byte by byte.
-struct WavFields {
-    QByteArray riff, wave, fmt, data;
-    qint32 riffSize = 0, fmtSize = 0, dataSize = 0;
-    int format = 0, channels = 0, blockAlign = 0, bits = 0;
-    qint64 rate = 0, bytesPerSecond = 0;
-};
-WavFields wavFields(const QByteArray &image);
+// The little-endian 32-bit field at `offset` (4: RIFF size, 40: data size).
+qint32 le32(const QByteArray &image, int offset);
 
 // `soxi -OPTION file`, trimmed.
 QString soxi(const QString &option, const QString &file);
+// "rate channels bits samples" of a file, as soxi reads them.
+QString soxiFormat(const QString &file);
 // sox's rough frequency of the left channel, from `fromSeconds` on; a
 // negative start counts from the end.
 double roughFrequency(const QString &file, double fromSeconds = 0);

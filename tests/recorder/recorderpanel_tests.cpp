@@ -5,7 +5,6 @@
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
 #include "shell/settingspanel.h"
-#include "shell/twips.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -40,39 +39,18 @@ private:
 
 } // namespace
 
-TEST_F(RecorderTest, ControlsInTheirPlacesAndTheFirstState)
+TEST_F(RecorderTest, ThePanelStartsHiddenWithNothingToPlayOrSave)
 {
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->objectName(), QStringLiteral("FrameRec"));
     EXPECT_EQ(panel->title(), QStringLiteral("Vioce Record"));
-    EXPECT_EQ(panel->geometry(), QRect(tw(1560), tw(720), tw(7335), tw(3735)));
-    const std::tuple<const char *, QRect, const char *> controls[] = {
-        {"btnRecord", {2400, 735, 1335, 300}, "Record"}, {"btnPlay", {3960, 735, 855, 300}, "Play"},
-        {"btnSave", {5040, 735, 735, 300}, "Save"},      {"CmdWav", {5880, 480, 735, 300}, "Wav"},
-        {"CmdMp3", {5880, 840, 735, 300}, "MP3"},        {"Label4", {840, 1155, 1335, 375}, "Rec Device"},
-        {"Label3", {840, 1755, 1215, 255}, "Input Volume"}, {"Label5", {840, 2355, 1215, 375}, "Size of File"},
-        {"cmbInput", {840, 720, 1455, 315}, nullptr},    {"lblInputType", {2400, 1155, 1440, 315}, ""},
-        {"sldInputLevel", {2280, 1635, 3015, 495}, nullptr}, {"lblPos", {2280, 2355, 3015, 495}, ""},
-    };
-    for (const auto &[name, twips, text] : controls) {
-        auto *w = panel->findChild<QWidget *>(QString::fromLatin1(name));
-        ASSERT_NE(w, nullptr) << name;
-        EXPECT_EQ(w->geometry(), QRect(tw(twips.x()), tw(twips.y()), tw(twips.width()), tw(twips.height()))) << name;
-        if (auto *b = qobject_cast<QPushButton *>(w); b && text)
-            EXPECT_EQ(b->text(), QString::fromLatin1(text)) << name;
-        if (auto *l = qobject_cast<QLabel *>(w); l && text)
-            EXPECT_EQ(l->text(), QString::fromLatin1(text)) << name;
-    }
-    EXPECT_EQ(panel->sldInputLevel->minimum(), 0);
-    EXPECT_EQ(panel->sldInputLevel->maximum(), 100);
-    EXPECT_EQ(panel->tmrRecTest->interval(), 200);
-    EXPECT_FALSE(panel->tmrRecTest->isActive()) << "started by the set-up";
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(panel->btnRecord->text(), QStringLiteral("Record"));
     EXPECT_TRUE(panel->btnRecord->isEnabled());
     EXPECT_FALSE(panel->btnPlay->isEnabled());
     EXPECT_FALSE(panel->btnSave->isEnabled());
     EXPECT_TRUE(panel->CmdWav->isHidden());
     EXPECT_TRUE(panel->CmdMp3->isHidden());
-    EXPECT_TRUE(panel->isHidden());
+    EXPECT_FALSE(panel->tmrRecTest->isActive()) << "started by the set-up";
 }
 
 TEST_F(RecorderTest, WithoutASoundServerTheMessageShowsAndTheProgramGoesOn)
