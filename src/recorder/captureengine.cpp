@@ -222,6 +222,9 @@ void CaptureEngine::release()
 
 bool CaptureEngine::askFileName(const QString &filter, const QString &defaultExt)
 {
+    // The image is complete only once the recording has ended.
+    if (capChan)
+        return false;
     cmd->CancelError = true;
     cmd->Flags = 0x81004;
     cmd->DialogTitle = QStringLiteral("Save As...");
