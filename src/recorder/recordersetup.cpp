@@ -24,6 +24,8 @@ void RecorderSetup::initrec()
         return;
     panel_.engine->release();
     if (!startDevices()) {
+        // Nothing on the panel may reach the library that did not start.
+        panel_.cmbInput->clear();
         panel_.btnRecord->setEnabled(false);
         return;
     }
