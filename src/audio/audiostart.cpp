@@ -59,7 +59,11 @@ bool AudioStart::initwav()
 
 void AudioStart::ReportError(const QString &message)
 {
-    const int code = library_ ? library_->api().BASS_ErrorGetCode() : 0;
+    ReportError(message, library_ ? library_->api().BASS_ErrorGetCode() : 0);
+}
+
+void AudioStart::ReportError(const QString &message, int code)
+{
     dialogs::MsgBox(owner_, message + QStringLiteral("\r\n\r\nerror code: ") + QString::number(code),
                     dialogs::Buttons::Ok, QStringLiteral("Error"), dialogs::Icon::Warning);
 }

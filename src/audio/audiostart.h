@@ -24,6 +24,9 @@ public:
     bool checkLibrary();
     // Shows the message with the library's last error code.
     void ReportError(const QString &message);
+    // The same with a code kept from an earlier call (the library's code is
+    // per thread and the next call overwrites it).
+    void ReportError(const QString &message, int code);
 
     // The loaded library's calls; null before the first successful check.
     const BassApi *api() const;

@@ -9,6 +9,8 @@
 #include "editor/clipeditorpanel.h"
 #include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
+#include "recorder/recorderpanel.h"
+#include "recorder/recordersetup.h"
 #include "shell/aboutpanel.h"
 #include "shell/folderlist.h"
 #include "shell/frmload.h"
@@ -73,7 +75,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     clipEditor_ = new ClipEditor(*this);
     wavExport_ = new WavExport(*this, *editPanel_);
     mp3Export_ = new Mp3Export(*this, *editPanel_, *wavExport_->CmdSave());
-    frameRec_ = makeControl<QGroupBox>(this, QStringLiteral("FrameRec"), 1560, 720, 7335, 3735, QStringLiteral("Vioce Record"));
+    frameRec_ = installRecorder(*this);
     frameConvert_ = new ConverterPanel(*this, this);
     settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
@@ -84,7 +86,13 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     };
 }
 
-Frmmain::~Frmmain() = default;
+Frmmain::~Frmmain()
+{
+    // A running recording calls into the recorder from the library's
+    // thread: it must end while both still exist.
+    if (recorderRelease)
+        recorderRelease();
+}
 
 FrmLoad *Frmmain::busyWindow()
 {

@@ -173,6 +173,8 @@ TEST(Settings, NewFolderIsMadeInsideTheShownFolderOnly)
 TEST(Toolbar, SixIconButtonsSwitchOnePanelByExactKey)
 {
     TestEnv env;
+    ScriptedDialogs dialogs; // "Rec" may report that no recording device answers
+    int released = 0;
     Window w(env);
     const QList<QAction *> actions = w.form->Toolbar1()->actions();
     ASSERT_EQ(actions.size(), 6);
@@ -191,7 +193,6 @@ TEST(Toolbar, SixIconButtonsSwitchOnePanelByExactKey)
         w.find<QToolButton>(key)->click();
         EXPECT_EQ(visiblePanel(*w.form), QString::fromLatin1(panel));
     }
-    int released = 0;
     w.form->recorderRelease = [&] { ++released; };
     w.form->Toolbar1_ButtonClick(QStringLiteral("setting")); // case counts
     EXPECT_EQ(visiblePanel(*w.form), QStringLiteral("Framewav"));
