@@ -29,6 +29,8 @@ ClipList::ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state)
 {
     connect(panel_.CmdAdd, &QPushButton::clicked, this, &ClipList::CmdAdd_Click);
     connect(panel_.Cmdremove, &QPushButton::clicked, this, &ClipList::Cmdremove_Click);
+    connect(panel_.CmdUP, &QPushButton::clicked, this, &ClipList::CmdUP_Click);
+    connect(panel_.CmdDown, &QPushButton::clicked, this, &ClipList::CmdDown_Click);
     connect(panel_.List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!quiet_ && row >= 0)
             List1_Click();
@@ -87,6 +89,24 @@ bool ClipList::importWav(const QString &songPath)
     QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner);
     panel_.List1->addItem(name);
     return true;
+}
+
+void ClipList::moveSelected(int step)
+{
+    QListWidget *list = panel_.List1;
+    const int from = list->currentRow();
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= list->count())
+        return;
+    // The entry last started by the list player (playIndex - 1) keeps its
+    // place in the play order: whatever now follows it plays next.
+    const int playing = state_.playIndex - 1;
+    if (state_.playIndex > 0 && (playing == from || playing == to))
+        state_.playIndex = (playing == from ? to : from) + 1;
+    quiet_ = true;
+    list->insertItem(to, list->takeItem(from));
+    list->setCurrentRow(to);
+    quiet_ = false;
 }
 
 void ClipList::Cmdremove_Click()

@@ -18,6 +18,8 @@ public:
     void CmdAdd_Click();
     void Cmdremove_Click();
     void List1_Click();
+    void CmdUP_Click() { moveSelected(-1); }
+    void CmdDown_Click() { moveSelected(+1); }
 
     // Imports one WAV song; false (with a message) when no clip was made.
     bool importWav(const QString &songPath);
@@ -30,6 +32,10 @@ public:
     std::function<void(const QString &songPath)> importMp3;
 
 private:
+    // Moves the selected entry one place (step -1 up, +1 down); the
+    // selection and the list player's next entry follow it.
+    void moveSelected(int step);
+
     Frmmain &form_;
     ClipEditorPanel &panel_;
     EditorState &state_;
