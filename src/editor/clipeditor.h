@@ -7,6 +7,7 @@ class ClipList;
 class ClipTrimmer;
 class Frmmain;
 class ListPlayer;
+class SongDrop;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
 // list player, over one shared state.
@@ -25,4 +26,5 @@ private:
     ClipList *list_;
     ClipTrimmer *trimmer_;
     ListPlayer *player_;
+    SongDrop *drop_;
 };

@@ -53,12 +53,32 @@ void ClipList::CmdAdd_Click()
     cmdopen_->FileName.clear();
     cmdopen_->Filter = QStringLiteral("Audio files (*.wav;*.mp3)|*.wav;*.mp3");
     cmdopen_->ShowOpen();
-    const QString path = cmdopen_->FileName;
+    importSong(cmdopen_->FileName);
+}
+
+bool ClipList::importSong(const QString &path)
+{
     const QString type = path.right(3).toLower();
     if (type == QLatin1String("wav"))
         importWav(path);
     else if (type == QLatin1String("mp3") && importMp3)
         importMp3(path);
+    else
+        return false;
+    return true;
+}
+
+void ClipList::importSongs(const QStringList &songPaths)
+{
+    QStringList refused;
+    for (const QString &path : songPaths)
+        if (!importSong(path))
+            refused << path;
+    if (!refused.isEmpty())
+        dialogs::MsgBox(&form_,
+                        QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +
+                            refused.join(QLatin1Char('\n')),
+                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
 }
 
 QString ClipList::freeClipName(const QString &wanted) const

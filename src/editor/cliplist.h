@@ -21,6 +21,9 @@ public:
     void CmdUP_Click() { moveSelected(-1); }
     void CmdDown_Click() { moveSelected(+1); }
 
+    // Imports songs given by path (dropped or named at start-up) as Add New
+    // would, in order; the ones that are not WAV or MP3 are named in one message.
+    void importSongs(const QStringList &songPaths);
     // Imports one WAV song; false (with a message) when no clip was made.
     bool importWav(const QString &songPath);
     // The first clip name, from the song's, that no entry and no clip file uses.
@@ -32,6 +35,8 @@ public:
     std::function<void(const QString &songPath)> importMp3;
 
 private:
+    // Imports by the path's type, as Add New does; false for another type.
+    bool importSong(const QString &path);
     // Moves the selected entry one place (step -1 up, +1 down); the
     // selection and the list player's next entry follow it.
     void moveSelected(int step);
