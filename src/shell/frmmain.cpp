@@ -10,6 +10,7 @@
 #include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
 #include "shell/aboutpanel.h"
+#include "shell/busyprogress.h"
 #include "shell/folderlist.h"
 #include "shell/frmload.h"
 #include "shell/icons.h"
@@ -65,6 +66,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     mp3Enc1_->setObjectName(QStringLiteral("Mp3Enc1"));
     audio_ = std::make_unique<AudioStart>(this, paths_);
     decoder_ = std::make_unique<SongDecoder>(*audio_, this);
+    showWorkProgress(*this);
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();
