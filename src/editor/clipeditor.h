@@ -8,6 +8,7 @@ class ClipTrimmer;
 class Frmmain;
 class ListPlayer;
 class SongDrop;
+class TrimWaveform;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
 // list player, over one shared state.
@@ -20,6 +21,7 @@ public:
     ClipList &list() const { return *list_; }
     ClipTrimmer &trimmer() const { return *trimmer_; }
     ListPlayer &player() const { return *player_; }
+    TrimWaveform &waveform() const { return *waveform_; }
 
 private:
     EditorState state_;
@@ -27,4 +29,5 @@ private:
     ClipTrimmer *trimmer_;
     ListPlayer *player_;
     SongDrop *drop_;
+    TrimWaveform *waveform_;
 };
