@@ -3,6 +3,7 @@
 #include "audio/wavformat.h"
 
 #include <QFile>
+#include <QSysInfo>
 #include <algorithm>
 
 namespace {
@@ -10,15 +11,19 @@ namespace {
 constexpr qint64 kWantedBuckets = 4096;
 constexpr qint64 kReadBytes = 1 << 20;
 
-// Folds samples of whole buckets into the peaks; `samples` ends on a bucket
+// Folds samples of whole buckets into the peaks; `count` ends on a bucket
 // boundary except at the end of the clip.
-void addBuckets(ClipPeaks &peaks, const std::vector<qint16> &samples, qint64 count, int channels)
+void addBuckets(ClipPeaks &peaks, const qint16 *samples, qint64 count, int channels)
 {
     const qint64 perBucket = peaks.framesPerBucket * channels;
     for (qint64 start = 0; start < count; start += perBucket) {
-        const auto first = samples.begin() + start;
-        const auto [lo, hi] = std::minmax_element(first, first + std::min(perBucket, count - start));
-        peaks.buckets.push_back({*lo, *hi});
+        const qint64 end = std::min(start + perBucket, count);
+        qint16 lo = samples[start], hi = samples[start];
+        for (qint64 i = start + 1; i < end; ++i) { // plain values: the compiler vectorises this
+            lo = std::min(lo, samples[i]);
+            hi = std::max(hi, samples[i]);
+        }
+        peaks.buckets.push_back({lo, hi});
     }
 }
 
@@ -57,9 +62,13 @@ ClipPeaks computeClipPeaks(const QString &path)
             return peaks;
         }
         const qint64 count = data.size() / sampleBytes;
-        samples.resize(size_t(count));
-        samplesToInt16(data.constData(), format, count, samples.data());
-        addBuckets(peaks, samples, count, info.channels);
+        const qint16 *values = reinterpret_cast<const qint16 *>(data.constData());
+        if (format != SampleFormat::S16 || QSysInfo::ByteOrder != QSysInfo::LittleEndian) {
+            samples.resize(size_t(count));
+            samplesToInt16(data.constData(), format, count, samples.data());
+            values = samples.data();
+        }
+        addBuckets(peaks, values, count, info.channels);
     }
     peaks.ok = true;
     return peaks;
