@@ -1,6 +1,7 @@
 #include "editor/clipeditor.h"
 
 #include "editor/cliplist.h"
+#include "editor/editorkeys.h"
 #include "editor/cliptrimmer.h"
 #include "editor/listplayer.h"
 #include "editor/mp3import.h"
@@ -15,7 +16,8 @@ ClipEditor::ClipEditor(Frmmain &form)
       trimmer_(new ClipTrimmer(form, *form.Framewav(), state_)),
       player_(new ListPlayer(form, *form.Framewav(), state_, *list_)),
       drop_(new SongDrop(*form.Framewav()->List1, *list_)),
-      waveform_(new TrimWaveform(form, *form.Framewav(), state_, *trimmer_))
+      waveform_(new TrimWaveform(form, *form.Framewav(), state_, *trimmer_)),
+      keys_(new EditorKeys(form, *form.Framewav()))
 {
     list_->importMp3 = [this, &form](const QString &song) { importDecodedSong(form, *list_, song); };
 }

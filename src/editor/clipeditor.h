@@ -8,6 +8,7 @@ class ClipTrimmer;
 class Frmmain;
 class ListPlayer;
 class SongDrop;
+class EditorKeys;
 class TrimWaveform;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
@@ -22,6 +23,7 @@ public:
     ClipTrimmer &trimmer() const { return *trimmer_; }
     ListPlayer &player() const { return *player_; }
     TrimWaveform &waveform() const { return *waveform_; }
+    EditorKeys &keys() const { return *keys_; }
 
 private:
     EditorState state_;
@@ -30,4 +32,5 @@ private:
     ListPlayer *player_;
     SongDrop *drop_;
     TrimWaveform *waveform_;
+    EditorKeys *keys_;
 };

@@ -4,6 +4,7 @@
 #include "audio/songdecoder.h"
 #include "converter/converterpanel.h"
 #include "editor/clipeditor.h"
+#include "editor/editorkeys.h"
 #include "export/mp3export.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "editor/clipeditorpanel.h"
@@ -168,6 +169,7 @@ void Frmmain::SetLng()
     };
     for (const auto &[widget, tip] : tips)
         widget->setToolTip(QString::fromLatin1(tip));
+    clipEditor_->keys().showInTooltips();
     const QList<QAction *> actions = toolbar_->actions();
     for (int i = 0; i < actions.size() && i < int(std::size(kToolbar)); ++i)
         actions[i]->setToolTip(QString::fromLatin1(kToolbar[i].tooltip));
