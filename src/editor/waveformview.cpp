@@ -6,7 +6,7 @@
 
 namespace {
 constexpr double kGrab = 4.0; // pixels either side of a mark line that pick it up
-const QColor kBackground(0x26, 0x32, 0x38), kWave(0x4f, 0xc3, 0xf7), kKept(0xff, 0xff, 0xff, 0x30),
+const QColor kBackground(0x26, 0x32, 0x38), kWave(0x4f, 0xc3, 0xf7), kKept(0xff, 0xff, 0xff, 0x30), kCutAway(0x00, 0x00, 0x00, 0x80),
     kMark(0xff, 0xb3, 0x00), kPosition(0xff, 0x52, 0x52);
 } // namespace
 
@@ -70,11 +70,16 @@ void WaveformView::paintEvent(QPaintEvent *)
     p.fillRect(rect(), kBackground);
     if (lengthMs_ <= 0)
         return;
-    if (markIn_ && markOut_ && *markIn_ < *markOut_)
+    const bool kept = markIn_ && markOut_ && *markIn_ < *markOut_;
+    if (kept)
         p.fillRect(QRectF(xOf(*markIn_), 0, xOf(*markOut_) - xOf(*markIn_), height()), kKept);
     const bool drawn = hasPeaks();
     if (drawn)
         drawPeaks(p);
+    if (kept) { // what Done cuts away is dimmed
+        p.fillRect(QRectF(0, 0, xOf(*markIn_), height()), kCutAway);
+        p.fillRect(QRectF(xOf(*markOut_), 0, width() - xOf(*markOut_), height()), kCutAway);
+    }
     p.setPen(QPen(kMark, 2));
     for (const std::optional<int> &m : {markIn_, markOut_})
         if (m)
