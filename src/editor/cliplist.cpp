@@ -70,10 +70,20 @@ bool ClipList::importSong(const QString &path)
 
 void ClipList::importSongs(const QStringList &songPaths)
 {
+    queued_ += songPaths;
+    // Decoding an MP3 lets events through; songs that arrive meanwhile (a
+    // second drop) wait for the running import instead of starting another
+    // decoding on the one decoder.
+    if (importing_)
+        return;
+    importing_ = true;
     QStringList refused;
-    for (const QString &path : songPaths)
+    while (!queued_.isEmpty()) {
+        const QString path = queued_.takeFirst();
         if (!importSong(path))
             refused << path;
+    }
+    importing_ = false;
     if (!refused.isEmpty())
         dialogs::MsgBox(&form_,
                         QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QStringList>
 #include <functional>
 
 class ClipEditorPanel;
@@ -46,6 +47,8 @@ private:
     EditorState &state_;
     CommonDialog *cmdopen_;
     bool quiet_ = false;
+    bool importing_ = false;
+    QStringList queued_; // songs waiting for the running import
 };
 
 // The clip name of a song: its file name without the last four characters

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -64,4 +65,27 @@ TEST_F(DropTest, DragsWithoutFilesAreRefused)
     QCoreApplication::sendEvent(panel().List1->viewport(), &enter);
     EXPECT_FALSE(enter.isAccepted());
     EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(DropTest, ASecondDropWaitsForTheMp3OfTheFirstToDecode)
+{
+    auto mp3 = [this](const QString &name, double seconds, int frequency) {
+        const QString wav = makeSong(name + QStringLiteral(".src.wav"), seconds, QStringLiteral("-r 44100 -c 2 -b 16"),
+                                     frequency);
+        const QString path = env.paths().homeDir + QLatin1Char('/') + name;
+        EXPECT_EQ(runShell(QStringLiteral("lame --quiet -b 128 '%1' '%2'").arg(wav, path)), 0);
+        return path;
+    };
+    const QString first = mp3(QStringLiteral("first.mp3"), 8, 440), second = mp3(QStringLiteral("second.mp3"), 3, 880);
+    const QString wav = makeSong(QStringLiteral("third.wav"), 0.5);
+    // Two drops in a row: the second one's import is due while the first song decodes.
+    ASSERT_TRUE(dropFiles({first}));
+    ASSERT_TRUE(dropFiles({second, wav}));
+    ASSERT_TRUE(waitFor([&] { return entries().size() == 3; }, 20000)) << entries().join('|').toStdString();
+    EXPECT_EQ(entries(), QStringList({"first", "second", "third"}));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
+    const qint64 bytesPerSecond = 44100 * 4;
+    EXPECT_NEAR(QFileInfo(env.paths().clipFile("first")).size(), 8 * bytesPerSecond, bytesPerSecond / 10);
+    EXPECT_NEAR(QFileInfo(env.paths().clipFile("second")).size(), 3 * bytesPerSecond, bytesPerSecond / 10);
+    EXPECT_TRUE(form->isEnabled());
 }
