@@ -9,7 +9,7 @@
 #include <algorithm>
 
 namespace {
-// The designed client area, and the one that also shows Label1 (left 120,
+// The window's own client area, and the one that also shows Label1 (left 120,
 // top 1680, 4095 by 495) with the progress bar under it.
 constexpr int kWidth = 3585, kHeight = 750;
 constexpr int kBarTop = 1680 + 495 + 60, kBarHeight = 255;

@@ -21,9 +21,10 @@ icon=$prefix/share/icons/hicolor/scalable/apps/orvane-clipforge.svg
 [ -f "$app/libbass.so" ] || fail "no libbass.so beside the program"
 [ -x "$prefix/bin/orvane-clipforge" ] || fail "no launcher in bin"
 [ -f "$entry" ] || fail "no menu entry"
-[ "$(head -c 5 "$icon" 2>/dev/null)" = "<?xml" ] || fail "no SVG icon"
-xmllint --noout "$icon" 2>/dev/null || fail "the icon is not well-formed XML"
-grep -q '<svg' "$icon" || fail "the icon is not SVG"
+[ -f "$icon" ] || fail "no scalable icon"
+python3 -c 'import sys, xml.etree.ElementTree as E
+root = E.parse(sys.argv[1]).getroot()
+sys.exit(0 if root.tag == "{http://www.w3.org/2000/svg}svg" else 1)' "$icon" || fail "the icon is not an SVG document"
 
 field() { sed -n "s/^$1=//p" "$entry"; }
 [ "$(field Type)" = Application ] || fail "Type"
