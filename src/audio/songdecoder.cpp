@@ -84,6 +84,9 @@ bool SongDecoder::convert2wav(const QString &outputPath)
     }
     converting = false;
     const bool ok = problem_.isEmpty() && decLen > 0;
+    // A length known only roughly may stop short of 100; a complete song reaches it once.
+    if (ok && progress && lastPercent != 100)
+        progress(100);
     if (problem_.isEmpty() && decLen == 0)
         problem_ = QStringLiteral("The file holds no sound; no clip was made.");
     finish(ok);

@@ -30,6 +30,8 @@ ClipList::ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state)
 {
     connect(panel_.CmdAdd, &QPushButton::clicked, this, &ClipList::CmdAdd_Click);
     connect(panel_.Cmdremove, &QPushButton::clicked, this, &ClipList::Cmdremove_Click);
+    connect(panel_.CmdUP, &QPushButton::clicked, this, &ClipList::CmdUP_Click);
+    connect(panel_.CmdDown, &QPushButton::clicked, this, &ClipList::CmdDown_Click);
     connect(panel_.List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!quiet_ && row >= 0)
             List1_Click();
@@ -52,12 +54,42 @@ void ClipList::CmdAdd_Click()
     cmdopen_->FileName.clear();
     cmdopen_->Filter = QStringLiteral("Audio files (*.wav;*.mp3)|*.wav;*.mp3");
     cmdopen_->ShowOpen();
-    const QString path = cmdopen_->FileName;
+    importSong(cmdopen_->FileName);
+}
+
+bool ClipList::importSong(const QString &path)
+{
     const QString type = path.right(3).toLower();
     if (type == QLatin1String("wav"))
         importWav(path);
     else if (type == QLatin1String("mp3") && importMp3)
         importMp3(path);
+    else
+        return false;
+    return true;
+}
+
+void ClipList::importSongs(const QStringList &songPaths)
+{
+    queued_ += songPaths;
+    // Decoding an MP3 lets events through; songs that arrive meanwhile (a
+    // second drop) wait for the running import instead of starting another
+    // decoding on the one decoder.
+    if (importing_)
+        return;
+    importing_ = true;
+    QStringList refused;
+    while (!queued_.isEmpty()) {
+        const QString path = queued_.takeFirst();
+        if (!importSong(path))
+            refused << path;
+    }
+    importing_ = false;
+    if (!refused.isEmpty())
+        dialogs::MsgBox(&form_,
+                        QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +
+                            refused.join(QLatin1Char('\n')),
+                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
 }
 
 QString ClipList::freeClipName(const QString &wanted) const
@@ -88,6 +120,24 @@ bool ClipList::importWav(const QString &songPath)
     QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner);
     panel_.List1->addItem(name);
     return true;
+}
+
+void ClipList::moveSelected(int step)
+{
+    QListWidget *list = panel_.List1;
+    const int from = list->currentRow();
+    const int to = from + step;
+    if (from < 0 || to < 0 || to >= list->count())
+        return;
+    // The entry last started by the list player (playIndex - 1) keeps its
+    // place in the play order: whatever now follows it plays next.
+    const int playing = state_.playIndex - 1;
+    if (state_.playIndex > 0 && (playing == from || playing == to))
+        state_.playIndex = (playing == from ? to : from) + 1;
+    quiet_ = true;
+    list->insertItem(to, list->takeItem(from));
+    list->setCurrentRow(to);
+    quiet_ = false;
 }
 
 void ClipList::Cmdremove_Click()

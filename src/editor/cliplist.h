@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QStringList>
 #include <functional>
 
 class ClipEditorPanel;
@@ -18,7 +19,12 @@ public:
     void CmdAdd_Click();
     void Cmdremove_Click();
     void List1_Click();
+    void CmdUP_Click() { moveSelected(-1); }
+    void CmdDown_Click() { moveSelected(+1); }
 
+    // Imports songs given by path (dropped or named at start-up) as Add New
+    // would, in order; the ones that are not WAV or MP3 are named in one message.
+    void importSongs(const QStringList &songPaths);
     // Imports one WAV song; false (with a message) when no clip was made.
     bool importWav(const QString &songPath);
     // The first clip name, from the song's, that no entry and no clip file uses.
@@ -30,11 +36,19 @@ public:
     std::function<void(const QString &songPath)> importMp3;
 
 private:
+    // Imports by the path's type, as Add New does; false for another type.
+    bool importSong(const QString &path);
+    // Moves the selected entry one place (step -1 up, +1 down); the
+    // selection and the list player's next entry follow it.
+    void moveSelected(int step);
+
     Frmmain &form_;
     ClipEditorPanel &panel_;
     EditorState &state_;
     CommonDialog *cmdopen_;
     bool quiet_ = false;
+    bool importing_ = false;
+    QStringList queued_; // songs waiting for the running import
 };
 
 // The clip name of a song: its file name without the last four characters

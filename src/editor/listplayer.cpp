@@ -21,6 +21,9 @@ ListPlayer::ListPlayer(Frmmain &form, ClipEditorPanel &panel, EditorState &state
     timer1_->start();
     connect(panel_.CmdPlay, &QPushButton::clicked, this, &ListPlayer::CmdPlay_Click);
     connect(panel_.CmdStop, &QPushButton::clicked, this, &ListPlayer::CmdStop_Click);
+    connect(panel_.CmdFoward, &QPushButton::clicked, this, &ListPlayer::CmdFoward_Click);
+    connect(panel_.CmdNext, &QPushButton::clicked, this, &ListPlayer::CmdNext_Click);
+    connect(panel_.CmdPause, &QPushButton::clicked, this, &ListPlayer::CmdPause_Click);
     connect(form_.MMCPlayList(), &MMControl::Done, this, &ListPlayer::MMCPlayList_Done);
 }
 
@@ -55,6 +58,25 @@ void ListPlayer::MMCPlayList_Done()
 {
     if (panel_.Check1->isChecked())
         playitem();
+}
+
+void ListPlayer::playNeighbour(int step)
+{
+    const int selected = panel_.List1->currentRow();
+    const int target = selected + step;
+    if (selected < 0 || target < 0 || target >= panel_.List1->count())
+        return;
+    state_.playIndex = target;
+    playitem();
+}
+
+void ListPlayer::CmdPause_Click()
+{
+    MMControl *player = form_.MMCPlayList();
+    if (player->isPlaying())
+        player->setCommand(QStringLiteral("pause"));
+    else if (player->isPaused())
+        player->setCommand(QStringLiteral("resume"));
 }
 
 void ListPlayer::CmdStop_Click() { form_.MMCPlayList()->setCommand(QStringLiteral("Stop")); }

@@ -18,11 +18,18 @@ public:
 
     void CmdPlay_Click();
     void CmdStop_Click();
+    // Play the entry before / after the selected one; nothing at the ends.
+    void CmdFoward_Click() { playNeighbour(-1); }
+    void CmdNext_Click() { playNeighbour(+1); }
+    // Pauses a playing clip, resumes a paused one.
+    void CmdPause_Click();
     void playitem();
     void MMCPlayList_Done();
     void Timer1_Timer();
 
 private:
+    void playNeighbour(int step);
+
     Frmmain &form_;
     ClipEditorPanel &panel_;
     EditorState &state_;

@@ -4,6 +4,7 @@
 #include "audio/songdecoder.h"
 #include "converter/converterpanel.h"
 #include "editor/clipeditor.h"
+#include "editor/editorkeys.h"
 #include "export/mp3export.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "editor/clipeditorpanel.h"
@@ -12,6 +13,7 @@
 #include "recorder/recorderpanel.h"
 #include "recorder/recordersetup.h"
 #include "shell/aboutpanel.h"
+#include "shell/busyprogress.h"
 #include "shell/folderlist.h"
 #include "shell/frmload.h"
 #include "shell/icons.h"
@@ -67,6 +69,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     mp3Enc1_->setObjectName(QStringLiteral("Mp3Enc1"));
     audio_ = std::make_unique<AudioStart>(this, paths_);
     decoder_ = std::make_unique<SongDecoder>(*audio_, this);
+    showWorkProgress(*this);
     text1_ = new QLineEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();
@@ -174,6 +177,7 @@ void Frmmain::SetLng()
     };
     for (const auto &[widget, tip] : tips)
         widget->setToolTip(QString::fromLatin1(tip));
+    clipEditor_->keys().showInTooltips();
     const QList<QAction *> actions = toolbar_->actions();
     for (int i = 0; i < actions.size() && i < int(std::size(kToolbar)); ++i)
         actions[i]->setToolTip(QString::fromLatin1(kToolbar[i].tooltip));

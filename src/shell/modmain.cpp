@@ -1,9 +1,13 @@
 #include "shell/modmain.h"
 
+#include "editor/clipeditor.h"
+#include "editor/cliplist.h"
 #include "shell/aboutpanel.h"
 #include "shell/frmmain.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
 
 namespace modmain {
 int Main(int argc, char **argv)
@@ -18,6 +22,14 @@ int Main(int argc, char **argv)
     form.show();
     form.activateWindow();
     form.setFocus();
+    // Songs named on the command line (a desktop's "Open with") are imported
+    // as if dropped on the clip list, once the window is up. Qt has taken its
+    // own options out of the arguments; there are no others.
+    QStringList songs;
+    for (const QString &argument : app.arguments().mid(1))
+        songs << QFileInfo(argument).absoluteFilePath();
+    if (!songs.isEmpty())
+        QTimer::singleShot(0, &form, [&form, songs] { form.clipEditor()->list().importSongs(songs); });
     return app.exec();
 }
 } // namespace modmain

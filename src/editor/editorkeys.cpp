@@ -1,0 +1,62 @@
+#include "editor/editorkeys.h"
+
+#include "editor/clipeditorpanel.h"
+#include "platform/mci/mmcontrol.h"
+#include "shell/frmmain.h"
+
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+const QKeySequence kPlayStop(Qt::Key_Space), kMarkIn(Qt::Key_I), kMarkOut(Qt::Key_O), kRemove(Qt::Key_Delete),
+    kSaveList(Qt::CTRL | Qt::Key_S);
+
+// The shortcut fires only while the Audio Edit panel is the one shown.
+QShortcut *panelShortcut(const QKeySequence &key, QWidget &panel)
+{
+    auto *shortcut = new QShortcut(key, &panel);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    return shortcut;
+}
+
+void pressIfEnabled(QAbstractButton *button)
+{
+    if (button->isEnabled() && button->isVisible())
+        button->click();
+}
+
+} // namespace
+
+EditorKeys::EditorKeys(Frmmain &form, ClipEditorPanel &panel) : QObject(&panel), form_(form), panel_(panel)
+{
+    connect(panelShortcut(kPlayStop, panel_), &QShortcut::activated, this, &EditorKeys::playOrStop);
+    bind(kMarkIn, panel_.CmdMarkin);
+    bind(kMarkOut, panel_.CmdMarkOut);
+    bind(kRemove, panel_.Cmdremove);
+    bind(kSaveList, panel_.CmdSaveList);
+}
+
+void EditorKeys::bind(const QKeySequence &key, QAbstractButton *button)
+{
+    connect(panelShortcut(key, panel_), &QShortcut::activated, button, [button] { pressIfEnabled(button); });
+}
+
+void EditorKeys::playOrStop()
+{
+    pressIfEnabled(form_.MMCEdit()->isPlaying() ? panel_.CmdEditStop : panel_.CmdEditPlay);
+}
+
+void EditorKeys::showInTooltips()
+{
+    const std::pair<QAbstractButton *, QKeySequence> keys[] = {
+        {panel_.CmdEditPlay, kPlayStop}, {panel_.CmdEditStop, kPlayStop}, {panel_.CmdMarkin, kMarkIn},
+        {panel_.CmdMarkOut, kMarkOut},   {panel_.Cmdremove, kRemove},     {panel_.CmdSaveList, kSaveList},
+    };
+    for (const auto &[button, key] : keys) {
+        // A button without a tooltip of its own names itself by its caption.
+        const QString text = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <QObject>
+
+class ClipEditorPanel;
+class Frmmain;
+class QAbstractButton;
+class QKeySequence;
+
+// Keys of the Audio Edit panel, each pressing a button while that button
+// is enabled: Space plays or stops the trimming player, I and O take Mark In
+// and Mark Out, Delete removes the selected entry, Ctrl+S saves the list as MP3.
+class EditorKeys : public QObject {
+    Q_OBJECT
+public:
+    EditorKeys(Frmmain &form, ClipEditorPanel &panel);
+
+    // Adds each key to its button's tooltip, after the text it has.
+    void showInTooltips();
+
+private:
+    void bind(const QKeySequence &key, QAbstractButton *button);
+    void playOrStop();
+
+    Frmmain &form_;
+    ClipEditorPanel &panel_;
+};

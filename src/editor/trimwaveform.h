@@ -1,0 +1,38 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+
+class ClipEditorPanel;
+class ClipTrimmer;
+class Frmmain;
+class PeakCache;
+class WaveformView;
+struct EditorState;
+
+// The waveform of the clip open in the trimming player, in the free room of
+// the "Edit Song" frame: it follows the player and the marks, a click plays
+// from the clicked point as the slider does, and dragged marks become the
+// marks Done cuts at.
+class TrimWaveform : public QObject {
+    Q_OBJECT
+public:
+    TrimWaveform(Frmmain &form, ClipEditorPanel &panel, EditorState &state, ClipTrimmer &trimmer);
+
+    WaveformView *view() const { return view_; }
+    PeakCache &cache() const { return *cache_; }
+    // Brings the drawing in step with the player and the marks (the timer's tick).
+    void sync();
+
+private:
+    void playFrom(int ms);
+
+    Frmmain &form_;
+    ClipEditorPanel &panel_;
+    EditorState &state_;
+    ClipTrimmer &trimmer_;
+    PeakCache *cache_;
+    WaveformView *view_;
+    QTimer timer_;
+    QString clip_;
+    int length_ = 0;
+};
