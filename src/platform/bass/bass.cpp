@@ -1,7 +1,11 @@
 // The library's public calls: a table of channels behind handles, the
-// per-thread error code, and the start and release of the library.
+// per-thread error code, and the start and release of the library. Playback
+// is player.cpp's, recording recordside.cpp's.
 #include "bass.h"
+#include "player.h"
+#include "pulseconnection.h"
 #include "reader.h"
+#include "recordside.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,6 +31,9 @@ struct Channel {
     int64_t length = 0;        // bytes in all
     bool ended = false;
     std::mutex lock;           // one call at a time on a channel
+    // Streams made without BASS_STREAM_DECODE while an output is open; it
+    // alone reads the reader then. Declared last: it goes first.
+    std::unique_ptr<orvane::Player> player;
 };
 
 struct Library {
@@ -37,6 +44,7 @@ struct Library {
     int device = 0;
     uint64_t generation = 0; // counts BASS_Init calls, so a slow open can tell the library was restarted
     DWORD updatePeriod = 100;
+    std::shared_ptr<orvane::PulseConnection> output; // the default output, when device is not 0
 };
 
 Library &library()
@@ -90,10 +98,12 @@ DWORD add(std::shared_ptr<Channel> channel, uint64_t generation)
     std::lock_guard<std::mutex> guard(lib.lock);
     if (!lib.started || lib.generation != generation)
         return fail(BASS_ERROR_INIT); // freed while the stream was being opened
+    if (!(channel->flags & BASS_STREAM_DECODE) && lib.output)
+        channel->player = std::make_unique<orvane::Player>(lib.output, *channel->reader, channel->length);
     DWORD handle;
     do {
         handle = lib.nextHandle++;
-        if (lib.nextHandle == 0)
+        if (lib.nextHandle >= orvane::kRecordHandleBit) // recordings' handles have the top bit
             lib.nextHandle = 0x00010001;
     } while (handle == 0 || lib.channels.count(handle));
     lib.channels[handle] = std::move(channel);
@@ -272,14 +282,16 @@ BOOL BASS_Init(int device, DWORD, DWORD, void *, void *)
         if (lib.started)
             return fail(BASS_ERROR_ALREADY);
     }
-    // -1 (and 1, the first device): the sound server's default output must answer.
-    if (device != 0 && !orvane::soundServerAnswers())
+    // -1 (and 1, the first device): the sound server's default output.
+    std::shared_ptr<orvane::PulseConnection> output;
+    if (device != 0 && !(output = orvane::PulseConnection::open("Orvane audio library")))
         return fail(BASS_ERROR_DEVICE);
     std::lock_guard<std::mutex> guard(lib.lock);
     if (lib.started)
         return fail(BASS_ERROR_ALREADY);
     lib.started = true;
     lib.device = device;
+    lib.output = std::move(output);
     ++lib.generation;
     return succeed();
 }
@@ -288,16 +300,20 @@ BOOL BASS_Free(void)
 {
     Library &lib = library();
     std::map<DWORD, std::shared_ptr<Channel>> released;
+    std::shared_ptr<orvane::PulseConnection> output;
+    bool started;
     {
         std::lock_guard<std::mutex> guard(lib.lock);
-        if (!lib.started)
-            return fail(BASS_ERROR_INIT);
+        started = lib.started;
         released.swap(lib.channels);
+        output.swap(lib.output);
         lib.started = false;
         lib.device = 0;
     }
     released.clear(); // outside the table lock: a reader may still finish a call
-    return succeed();
+    output.reset();
+    const bool recorded = orvane::recordFree(); // a recording ends too
+    return started || recorded ? succeed() : fail(BASS_ERROR_INIT);
 }
 
 int BASS_ErrorGetCode(void) { return lastError; }
@@ -353,6 +369,8 @@ DWORD BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWO
 
 BOOL BASS_StreamFree(DWORD handle)
 {
+    if (orvane::isRecordHandle(handle))
+        return fail(BASS_ERROR_HANDLE); // a recording ends with BASS_ChannelStop
     std::shared_ptr<Channel> released;
     Library &lib = library();
     {
@@ -369,6 +387,8 @@ BOOL BASS_StreamFree(DWORD handle)
 
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO *info)
 {
+    if (orvane::isRecordHandle(handle))
+        return orvane::recordChannelInfo(handle, info);
     auto c = find(handle);
     if (!c)
         return 0;
@@ -385,11 +405,20 @@ BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO *info)
 
 BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan)
 {
-    auto c = find(handle);
-    if (!c)
-        return 0;
+    DWORD rate = 0;
+    if (orvane::isRecordHandle(handle)) {
+        BASS_CHANNELINFO info;
+        if (!orvane::recordChannelInfo(handle, &info))
+            return 0;
+        rate = info.freq;
+    } else {
+        auto c = find(handle);
+        if (!c)
+            return 0;
+        rate = DWORD(c->reader->rate);
+    }
     if (freq)
-        *freq = DWORD(c->reader->rate);
+        *freq = rate;
     if (volume)
         *volume = 100;
     if (pan)
@@ -399,9 +428,15 @@ BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pa
 
 DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length)
 {
+    if (orvane::isRecordHandle(handle)) {
+        BASS_CHANNELINFO info; // a recording hands its data to its procedure
+        return fail(orvane::recordChannelInfo(handle, &info) ? BASS_ERROR_NOTAVAIL : BASS_ERROR_HANDLE), kFailed;
+    }
     auto c = find(handle);
     if (!c)
         return kFailed;
+    if (c->player)
+        return fail(BASS_ERROR_NOTAVAIL), kFailed; // a playing stream's data goes to the output
     if (!buffer)
         return fail(BASS_ERROR_ILLPARAM), kFailed;
     std::lock_guard<std::mutex> guard(c->lock);
@@ -445,20 +480,30 @@ DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length)
 
 DWORD BASS_ChannelIsActive(DWORD handle)
 {
+    if (orvane::isRecordHandle(handle))
+        return orvane::recordChannelActive(handle);
     auto c = find(handle);
     if (!c)
         return BASS_ACTIVE_STOPPED;
-    std::lock_guard<std::mutex> guard(c->lock);
     lastError = BASS_OK;
-    // A decoding channel is active while data remains; playback comes later.
+    if (c->player)
+        return c->player->playing() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+    std::lock_guard<std::mutex> guard(c->lock);
+    // A decoding channel is active while data remains.
     return c->ended ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING;
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle)
 {
+    if (orvane::isRecordHandle(handle))
+        return orvane::recordChannelPosition(handle);
     auto c = find(handle);
     if (!c)
         return QWORD(-1);
+    if (c->player) {
+        lastError = BASS_OK;
+        return c->player->position();
+    }
     std::lock_guard<std::mutex> guard(c->lock);
     lastError = BASS_OK;
     return c->position;
@@ -466,6 +511,8 @@ QWORD BASS_ChannelGetPosition(DWORD handle)
 
 QWORD BASS_ChannelGetLength(DWORD handle)
 {
+    if (orvane::isRecordHandle(handle))
+        return fail(BASS_ERROR_NOTAVAIL), QWORD(-1);
     auto c = find(handle);
     if (!c)
         return QWORD(-1);
@@ -476,9 +523,13 @@ QWORD BASS_ChannelGetLength(DWORD handle)
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position)
 {
+    if (orvane::isRecordHandle(handle))
+        return fail(BASS_ERROR_NOTAVAIL);
     auto c = find(handle);
     if (!c)
         return 0;
+    if (c->player)
+        return orvane::setLastError(c->player->setPosition(position));
     std::lock_guard<std::mutex> guard(c->lock);
     const QWORD frame = QWORD(c->reader->frameBytes());
     if (position % frame != 0 || (c->reader->lengthExact && position > QWORD(c->length)))
@@ -490,20 +541,27 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position)
     return succeed();
 }
 
-BOOL BASS_ChannelPlay(DWORD handle, BOOL)
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
 {
+    if (orvane::isRecordHandle(handle))
+        return fail(BASS_ERROR_NOTAVAIL);
     auto c = find(handle);
     if (!c)
         return 0;
-    // Decode-only channels never play; other playback is not built yet.
-    return fail(BASS_ERROR_NOTAVAIL);
+    if (!c->player)
+        return fail(BASS_ERROR_NOTAVAIL); // decode-only, or no output (device 0)
+    return orvane::setLastError(c->player->play(restart != 0));
 }
 
 BOOL BASS_ChannelStop(DWORD handle)
 {
+    if (orvane::isRecordHandle(handle))
+        return orvane::recordChannelStop(handle);
     auto c = find(handle);
     if (!c)
         return 0;
+    if (c->player)
+        c->player->stop();
     return succeed();
 }
 

@@ -58,15 +58,21 @@ typedef struct {
 
 BASSAPI DWORD BASS_GetVersion(void);
 BASSAPI BOOL BASS_SetConfig(DWORD option, DWORD value);
-/* device 0: no sound output (decoding only); -1: the sound server's default output. */
+/* device 0: no sound output (decoding only: every stream decodes, none plays);
+ * -1: the sound server's default output (BASS_ERROR_DEVICE when no server
+ * answers within a few seconds). */
 BASSAPI BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *window, void *clsid);
+/* Releases every stream, the output, and the recording side as
+ * BASS_RecordFree does. */
 BASSAPI BOOL BASS_Free(void);
 BASSAPI int BASS_ErrorGetCode(void);
 /* Words for an error code. */
 BASSAPI const char *BASS_ErrorText(int code);
 
 /* From a path (mem 0, file is a zero-terminated 8-bit path) or from a memory
- * image of a file (mem 1, length bytes at file + offset). */
+ * image of a file (mem 1, length bytes at file + offset; copied, so the
+ * caller's memory may go at once). Without BASS_STREAM_DECODE, and with an
+ * output (BASS_Init -1), the stream plays rather than decodes. */
 BASSAPI DWORD BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags);
 /* http, https or ftp addresses. */
 BASSAPI DWORD BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, void *proc, void *user);
@@ -78,11 +84,21 @@ BASSAPI BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO *info);
 BASSAPI BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan);
 /* Decoded bytes delivered, or 0xFFFFFFFF on error or at the end. */
 BASSAPI DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length);
+/* Decoding: BASS_ACTIVE_PLAYING while data remains. Playing: while it plays.
+ * Recording: while it records. */
 BASSAPI DWORD BASS_ChannelIsActive(DWORD handle);
+/* Decoding: bytes delivered. Playing: bytes heard so far (the output's
+ * latency taken into account). Recording: bytes handed to the procedure. */
 BASSAPI QWORD BASS_ChannelGetPosition(DWORD handle);
 BASSAPI QWORD BASS_ChannelGetLength(DWORD handle);
 BASSAPI BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position);
+/* Plays a stream through the output; BASS_ERROR_NOTAVAIL for decode-only
+ * streams. restart 1: from the start; 0: a stopped stream goes on where it
+ * stopped, a finished one starts again, a playing one plays on. */
 BASSAPI BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+/* A playing stream stops where it is heard. A recording ends: no call of
+ * its procedure after this returns (it waits for a running call to return,
+ * so the caller must not hold a lock that the procedure takes). */
 BASSAPI BOOL BASS_ChannelStop(DWORD handle);
 
 /* Recording. Inputs are the sound server's sources: hardware sources first,
@@ -104,20 +120,33 @@ typedef BOOL RECORDPROC(DWORD handle, const void *buffer, DWORD length, void *us
 #define BASS_INPUT_TYPE_WAVE 0x08000000u   /* a sink's monitor */
 #define BASS_INPUT_TYPE_ANALOG 0x0a000000u /* other analog input */
 
-/* device -1: the sound server's default source is the one recorded. */
+/* device -1 (or 0): the sound server's default source is the one recorded.
+ * BASS_ERROR_DEVICE when no server answers within a few seconds. Needs no
+ * BASS_Init. */
 BASSAPI BOOL BASS_RecordInit(int device);
-/* Ends any recording: no RECORDPROC call after it returns. */
+/* Ends any recording: no RECORDPROC call after it returns (it waits for a
+ * running call, as BASS_ChannelStop does). */
 BASSAPI BOOL BASS_RecordFree(void);
 /* The source's description; null past the last input. Valid until the next
- * enumeration or BASS_RecordFree. */
+ * enumeration or BASS_RecordFree. Input 0 starts a new enumeration: the
+ * inputs are read from the server again. */
 BASSAPI const char *BASS_RecordGetInputName(int input);
-/* 0xFFFFFFFF when there is no such input. */
+/* 0xFFFFFFFF when there is no such input. The volume is read from the
+ * server at each call. */
 BASSAPI DWORD BASS_RecordGetInput(int input);
+/* One input at most is on: switching one on switches the other off, and
+ * moves a running recording to it. The level is the source's volume on the
+ * server (above 100: 100). */
 BASSAPI BOOL BASS_RecordSetInput(int input, DWORD setting);
 /* 16-bit signed interleaved samples from the input that is on, handed to proc
  * on the library's own thread in blocks of about 10-50 ms; the recording
  * stops when proc returns 0. BASS_ChannelGetPosition of the recording counts
- * the bytes delivered; BASS_ChannelStop ends it. */
+ * the bytes delivered; BASS_ChannelStop ends it.
+ * With no input on, the server's default source. flags BASS_SAMPLE_8BITS:
+ * 8-bit unsigned samples. One recording at a time (BASS_ERROR_ALREADY). The
+ * procedure may call the library, BASS_ChannelStop of its own recording
+ * included. The handle answers BASS_ChannelIsActive, GetPosition, GetInfo
+ * and Stop until the next recording starts or BASS_RecordFree. */
 BASSAPI DWORD BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *user);
 
 #ifdef __cplusplus

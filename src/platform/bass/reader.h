@@ -46,8 +46,6 @@ ReaderPtr openTracker(const Source &source);
 
 // Downloads an http, https or ftp address; 0 on success, else a BASS error code.
 int fetchUrl(const std::string &url, std::vector<unsigned char> &out);
-// True when a sound server answers (libpulse), within a few seconds.
-bool soundServerAnswers();
 
 // Sets the code BASS_ErrorGetCode reports on this thread; 1 for BASS_OK, else 0.
 int setLastError(int code);

@@ -1,15 +1,17 @@
-// The recording side of the library. Until it records from the sound
-// server, every call reports that no recording device answers.
+// The recording calls of the library (recordside.cpp does the work).
 #include "bass.h"
-#include "reader.h"
+#include "recordside.h"
 
 extern "C" {
 
-BOOL BASS_RecordInit(int) { return orvane::setLastError(BASS_ERROR_DEVICE); }
-BOOL BASS_RecordFree(void) { return orvane::setLastError(BASS_OK); }
-const char *BASS_RecordGetInputName(int) { orvane::setLastError(BASS_ERROR_INIT); return nullptr; }
-DWORD BASS_RecordGetInput(int) { orvane::setLastError(BASS_ERROR_INIT); return 0xFFFFFFFFu; }
-BOOL BASS_RecordSetInput(int, DWORD) { return orvane::setLastError(BASS_ERROR_INIT); }
-DWORD BASS_RecordStart(DWORD, DWORD, DWORD, RECORDPROC *, void *) { return orvane::setLastError(BASS_ERROR_INIT); }
+BOOL BASS_RecordInit(int device) { return orvane::recordInit(device); }
+BOOL BASS_RecordFree(void) { return orvane::recordFree(); }
+const char *BASS_RecordGetInputName(int input) { return orvane::recordInputName(input); }
+DWORD BASS_RecordGetInput(int input) { return orvane::recordInput(input); }
+BOOL BASS_RecordSetInput(int input, DWORD setting) { return orvane::recordSetInput(input, setting); }
+DWORD BASS_RecordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *user)
+{
+    return orvane::recordStart(freq, chans, flags, proc, user);
+}
 
 } // extern "C"
