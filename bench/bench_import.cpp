@@ -1,5 +1,7 @@
-// bench_import SONG.mp3: imports the song through Add New, as the user does:
-// the decode runs under the busy window. Prints on stdout, space-separated:
+// bench_import SONG.mp3 [TICK_MS]: imports the song through Add New, as the
+// user does: the decode runs under the busy window. TICK_MS sets the busy
+// window timer's interval (its own when not given), so that a decode shorter
+// than one interval is still sampled by ticks. Prints on stdout, space-separated:
 //   import ms | worst lateness of the busy window's timer ms | ticks |
 //   peak RSS KiB | RSS at the first tick KiB | largest RSS at a tick KiB
 // The lateness of a tick is how much later than one interval after the
@@ -15,18 +17,21 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s SONG.mp3\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SONG.mp3 [TICK_MS]\n", argv[0]);
         return 2;
     }
     BenchWindow bench;
     Frmmain &form = bench.form();
     QTimer *animation = form.busyWindow()->Timer1();
+    if (argc > 2)
+        animation->setInterval(std::atoi(argv[2]));
     QElapsedTimer t;
     std::vector<double> ticks;
     long firstRss = 0, largestRss = 0;

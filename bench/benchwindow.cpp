@@ -1,10 +1,11 @@
 #include "benchwindow.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@ QueuedDialogs::~QueuedDialogs() { dialogs::setPresenter(nullptr); }
 dialogs::Answer QueuedDialogs::message(QWidget *, const dialogs::MessageRequest &request)
 {
     messages << request.text;
+    if (messageShown)
+        messageShown();
     return request.buttons == dialogs::Buttons::Ok ? dialogs::Answer::Ok : dialogs::Answer::No;
 }
 
@@ -53,14 +56,14 @@ void BenchWindow::click(const char *name)
 
 bool BenchWindow::waitForMessage(int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (dialogs_.messages.isEmpty()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (dialogs_.messages.isEmpty()) {
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        dialogs_.messageShown = [&loop] { loop.quit(); };
+        loop.exec();
+        dialogs_.messageShown = nullptr;
     }
-    return true;
+    return !dialogs_.messages.isEmpty();
 }
 
 double elapsedMs(const QElapsedTimer &timer) { return timer.nsecsElapsed() / 1e6; }

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 
 // Answers file dialogs from a queue (cancel when empty), every question
@@ -20,6 +21,7 @@ public:
 
     std::deque<QString> files;
     QStringList messages;
+    std::function<void()> messageShown; // called after each message box
 
     dialogs::Answer message(QWidget *, const dialogs::MessageRequest &request) override;
     std::optional<QString> file(QWidget *, const dialogs::FileRequest &request) override;
@@ -38,7 +40,7 @@ public:
     QueuedDialogs &dialogs() { return dialogs_; }
     // Clicks a push button of the main window by its object name.
     void click(const char *name);
-    // Runs the events until a message box was shown; false after timeoutMs.
+    // Runs the event loop until a message box was shown; false after timeoutMs.
     bool waitForMessage(int timeoutMs);
 
 private:

@@ -9,7 +9,6 @@ source "$(dirname "$0")/lib.sh"
 bench_init "${1:-build}" bench_import
 runs=${2:-5}
 need sox lame ffmpeg mpg123
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 make_music "$tmp/music.wav" 180
 lame --quiet -b 192 "$tmp/music.wav" "$tmp/music.mp3"
@@ -19,17 +18,20 @@ sox "$tmp/music.wav" "$tmp/short.wav" trim 0 20
 lame --quiet -b 192 "$tmp/short.wav" "$tmp/short.mp3"
 
 # bench_import prints: ms, worst lateness ms, ticks, peak KiB, RSS at the
-# first tick KiB, largest RSS at a tick KiB.
+# first tick KiB, largest RSS at a tick KiB. The decode takes less than the
+# busy window's 500 ms interval here, so its timer ticks every 50 ms, to
+# sample how late the events run all through the decode.
+tick=50
 short_peak=$("$bin/bench_import" "$tmp/short.mp3" | awk '{ print $4 }')
 for kind in music speech; do
   mp3=$tmp/$kind.mp3
-  ours() { timed "$bin/bench_import" "$mp3"; echo "$timed_out"; }
+  ours() { timed "$bin/bench_import" "$mp3" "$tick"; echo "$timed_out"; }
   reference() { mpg123 -q -w "$tmp/ref.wav" "$mp3"; }
   echo "== $kind ($(stat -c %s "$mp3") bytes)"
   side_by_side "$runs"
   late=$(field_max 2); peak=$(field_median 4)
   echo "median import: $ours_median ms; mpg123 -w: $ref_median ms; ratio $(ratio "$ours_median" "$ref_median") (aim: at most 1.0)"
-  echo "busy window timer: worst lateness $late ms over all runs (aim: at most 100 ms), $(field_median 3) ticks"
+  echo "busy window timer at $tick ms: worst lateness $late ms over all runs (aim: at most 100 ms), $(field_median 3) ticks"
   echo "peak memory: $peak KiB; importing a 20 s song: $short_peak KiB;" \
        "resident at the first tick $(field_median 5) KiB, at most $(field_median 6) KiB at a later tick"
   table_row "MP3 import, 3 min 192 kbit/s $kind (in process; busy timer worst late $late ms) vs mpg123 -w" \

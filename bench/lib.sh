@@ -5,6 +5,9 @@
 # in the repository's top folder with $tmp a private scratch folder that is
 # removed on exit, and the drivers built into $BUILD_DIR/bin.
 set -euo pipefail
+shopt -s inherit_errexit
+# The drivers show their windows on no screen, unless told otherwise.
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 bench_init() {
   cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -80,6 +83,7 @@ side_by_side() {
   ours_lines=()
   for i in $(seq "$1"); do
     line=$(ours)
+    [[ ${line%% *} =~ ^[0-9.]+$ ]] || { echo "run $i of ours gave no time: $line" >&2; exit 1; }
     ours_lines+=("$line"); ours_ms+=("${line%% *}")
     timed reference; ref_ms+=("$timed_ms")
     echo "run $i: ours ${line%% *} ms, reference $timed_ms ms"

@@ -6,7 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 bench_init "${1:-build}" bench_startup bare_window
 runs=${2:-9}
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 "$bin/bench_startup" >/dev/null; "$bin/bare_window" >/dev/null
 ours() { timed "$bin/bench_startup"; echo "$timed_ms $timed_out"; }
