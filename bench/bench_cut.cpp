@@ -26,10 +26,10 @@ int main(int argc, char **argv)
     BenchWindow bench;
     Frmmain &form = bench.form();
     ClipEditorPanel &panel = *form.Framewav();
-    bench.dialogs().files.push_back(QString::fromLocal8Bit(argv[1]));
+    bench.dialogs().files.push_back(pathArgument(argv[1]));
     bench.click("CmdAdd");
     if (panel.List1->count() != 1) {
-        std::fprintf(stderr, "the song was not imported: %s\n", qPrintable(bench.dialogs().messages.join('|')));
+        std::fprintf(stderr, "the song was not imported: %s\n", qPrintable(bench.messages()));
         return 1;
     }
     panel.List1->setCurrentRow(0);
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     const qint64 wanted = qint64(markOut - markIn) * cut.sampleRate / 1000;
     if (!bench.dialogs().messages.isEmpty() || !cut.ok || std::llabs(cut.frames() - wanted) > cut.sampleRate / 500) {
         std::fprintf(stderr, "the cut [%d, %d) ms gave %lld frames: %s\n", markIn, markOut,
-                     static_cast<long long>(cut.frames()), qPrintable(bench.dialogs().messages.join('|')));
+                     static_cast<long long>(cut.frames()), qPrintable(bench.messages()));
         return 1;
     }
     std::printf("%.1f\n", ms);

@@ -42,7 +42,7 @@ int main(int argc, char **argv)
             firstRss = largestRss;
     });
 
-    bench.dialogs().files.push_back(QString::fromLocal8Bit(argv[1]));
+    bench.dialogs().files.push_back(pathArgument(argv[1]));
     animation->start(); // the ticks are due one interval after the click
     t.start();
     bench.click("CmdAdd");
@@ -51,7 +51,7 @@ int main(int argc, char **argv)
     QListWidget *list = form.Framewav()->List1;
     const WavInfo clip = list->count() == 1 ? readWavInfo(form.paths().clipFile(list->item(0)->text())) : WavInfo();
     if (!clip.ok || clip.frames() == 0 || !bench.dialogs().messages.isEmpty()) {
-        std::fprintf(stderr, "no clip was made: %s\n", qPrintable(bench.dialogs().messages.join('|')));
+        std::fprintf(stderr, "no clip was made: %s\n", qPrintable(bench.messages()));
         return 1;
     }
     double worst = 0, previous = 0;

@@ -1,42 +1,14 @@
 #include "benchwindow.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
-#include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
 #include <unistd.h>
 
-QueuedDialogs::QueuedDialogs() { dialogs::setPresenter(this); }
-QueuedDialogs::~QueuedDialogs() { dialogs::setPresenter(nullptr); }
-
-dialogs::Answer QueuedDialogs::message(QWidget *, const dialogs::MessageRequest &request)
+BenchWindow::BenchWindow() : form_(std::make_unique<Frmmain>(env_.paths()))
 {
-    messages << request.text;
-    if (messageShown)
-        messageShown();
-    return request.buttons == dialogs::Buttons::Ok ? dialogs::Answer::Ok : dialogs::Answer::No;
-}
-
-std::optional<QString> QueuedDialogs::file(QWidget *, const dialogs::FileRequest &)
-{
-    if (files.empty())
-        return std::nullopt;
-    QString answer = files.front();
-    files.pop_front();
-    return answer;
-}
-
-BenchWindow::BenchWindow() : paths_(AppPaths::underRoot(root_.path()))
-{
-    QDir().mkpath(paths_.appDir);
-    QDir().mkpath(paths_.homeDir);
-    QFile::link(QCoreApplication::applicationDirPath() + QStringLiteral("/libbass.so"),
-                paths_.appDir + QStringLiteral("/libbass.so"));
-    form_ = std::make_unique<Frmmain>(paths_);
     form_->endProgram = [] {};
     form_->show();
 }
@@ -54,17 +26,7 @@ void BenchWindow::click(const char *name)
     button->click();
 }
 
-bool BenchWindow::waitForMessage(int timeoutMs)
-{
-    if (dialogs_.messages.isEmpty()) {
-        QEventLoop loop;
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        dialogs_.messageShown = [&loop] { loop.quit(); };
-        loop.exec();
-        dialogs_.messageShown = nullptr;
-    }
-    return !dialogs_.messages.isEmpty();
-}
+QString pathArgument(const char *arg) { return QFileInfo(QString::fromLocal8Bit(arg)).absoluteFilePath(); }
 
 double elapsedMs(const QElapsedTimer &timer) { return timer.nsecsElapsed() / 1e6; }
 

@@ -1,55 +1,36 @@
 #pragma once
-// What the drivers that work the real main window share: a shown Frmmain
-// over a private folder tree, its dialogs answered from a queue, and the
-// few figures every driver prints.
-#include "platform/dialogs/dialogs.h"
+// What the drivers that work the real main window share: the main window
+// shown over a private folder tree, with its dialogs answered from a script
+// (the tests' own helpers), and the few figures every driver prints.
+#include "scripteddialogs.h"
 #include "shell/frmmain.h"
+#include "testenv.h"
 
 #include <QElapsedTimer>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <deque>
-#include <functional>
 #include <memory>
 
-// Answers file dialogs from a queue (cancel when empty), every question
-// No, and keeps the texts of the message boxes.
-class QueuedDialogs : public dialogs::Presenter {
-public:
-    QueuedDialogs();
-    ~QueuedDialogs() override;
-
-    std::deque<QString> files;
-    QStringList messages;
-    std::function<void()> messageShown; // called after each message box
-
-    dialogs::Answer message(QWidget *, const dialogs::MessageRequest &request) override;
-    std::optional<QString> file(QWidget *, const dialogs::FileRequest &request) override;
-    std::optional<QString> input(QWidget *, const QString &, const QString &) override { return std::nullopt; }
-};
-
-// The main window shown over a temporary tree whose application folder
-// holds the audio library built beside the driver.
 class BenchWindow {
 public:
     BenchWindow();
     ~BenchWindow();
 
-    const AppPaths &paths() const { return paths_; }
+    const AppPaths &paths() const { return env_.paths(); }
     Frmmain &form() { return *form_; }
-    QueuedDialogs &dialogs() { return dialogs_; }
+    ScriptedDialogs &dialogs() { return dialogs_; }
+    // The texts of the message boxes shown so far, joined for a report.
+    QString messages() const { return dialogs_.texts().join(QLatin1Char('|')); }
     // Clicks a push button of the main window by its object name.
     void click(const char *name);
-    // Runs the event loop until a message box was shown; false after timeoutMs.
-    bool waitForMessage(int timeoutMs);
 
 private:
-    QTemporaryDir root_;
-    AppPaths paths_;
-    QueuedDialogs dialogs_;
+    TestEnv env_;
+    ScriptedDialogs dialogs_;
     std::unique_ptr<Frmmain> form_;
 };
 
+// A path from the command line, made absolute: the program changes its
+// current folder when it starts the audio library.
+QString pathArgument(const char *arg);
 // Milliseconds of a timer, with a fraction.
 double elapsedMs(const QElapsedTimer &timer);
 // The process's peak resident memory so far, KiB.
