@@ -11,6 +11,7 @@ bench_init "${1:-build}"
 runs=${2:-5}
 cmake --build "$build" -j2 >/dev/null
 log=$(mktemp /tmp/clipforge-bench-log.XXXXXX)
+load_at_start=$(cut -d' ' -f1 /proc/loadavg)
 
 # The recording soak needs a sound server; start a private one when none answers.
 pulse_dir=
@@ -45,7 +46,7 @@ for optional in waveform.sh record_soak.sh; do
 done
 
 echo
-echo "Medians of $runs runs (start-up: $((runs * 2 - 1))), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end."
+echo "Medians of $runs runs (start-up: $((runs * 2 - 1))), $(nproc) cores, load average $load_at_start at the start and $(cut -d' ' -f1 /proc/loadavg) at the end."
 echo
 echo "| task | ours (median) | reference (median) | ratio | peak memory (ours / reference) |"
 echo "|---|---|---|---|---|"
