@@ -19,15 +19,11 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s SONG.wav IN_S OUT_S\n", argv[0]);
-        return 2;
-    }
+    requireArguments(argc, argv, 3, "SONG.wav IN_S OUT_S");
     BenchWindow bench;
     Frmmain &form = bench.form();
     ClipEditorPanel &panel = *form.Framewav();
-    bench.dialogs().files.push_back(pathArgument(argv[1]));
-    bench.click("CmdAdd");
+    bench.addSong(pathArgument(argv[1]));
     if (panel.List1->count() != 1) {
         std::fprintf(stderr, "the song was not imported: %s\n", qPrintable(bench.messages()));
         return 1;

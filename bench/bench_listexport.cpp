@@ -19,10 +19,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s OUT.mp3 CLIP.wav...\n", argv[0]);
-        return 2;
-    }
+    requireArguments(argc, argv, 2, "OUT.mp3 CLIP.wav...");
     BenchWindow bench;
     for (int i = 2; i < argc; ++i) {
         const QString clip = pathArgument(argv[i]);

@@ -26,6 +26,20 @@ void BenchWindow::click(const char *name)
     button->click();
 }
 
+void BenchWindow::addSong(const QString &songPath)
+{
+    dialogs_.files.push_back(songPath);
+    click("CmdAdd");
+}
+
+void requireArguments(int argc, char **argv, int count, const char *usage)
+{
+    if (argc > count)
+        return;
+    std::fprintf(stderr, "usage: %s %s\n", argv[0], usage);
+    std::exit(2);
+}
+
 QString pathArgument(const char *arg) { return QFileInfo(QString::fromLocal8Bit(arg)).absoluteFilePath(); }
 
 double elapsedMs(const QElapsedTimer &timer) { return timer.nsecsElapsed() / 1e6; }

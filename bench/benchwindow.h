@@ -21,6 +21,8 @@ public:
     QString messages() const { return dialogs_.texts().join(QLatin1Char('|')); }
     // Clicks a push button of the main window by its object name.
     void click(const char *name);
+    // Clicks Add New, answering its file dialog with the song.
+    void addSong(const QString &songPath);
 
 private:
     TestEnv env_;
@@ -28,6 +30,8 @@ private:
     std::unique_ptr<Frmmain> form_;
 };
 
+// Ends the driver with its usage line when it has fewer than `count` arguments.
+void requireArguments(int argc, char **argv, int count, const char *usage);
 // A path from the command line, made absolute: the program changes its
 // current folder when it starts the audio library.
 QString pathArgument(const char *arg);
