@@ -19,4 +19,4 @@ echo "median lame -b 128:      $ref_median ms"
 echo "ratio Mp3Enc / lame: $(ratio "$ours_median" "$ref_median")"
 echo "sizes: Mp3Enc $(stat -c %s "$tmp/ours.mp3") bytes, lame $(stat -c %s "$tmp/lame.mp3") bytes"
 table_row "MP3 encoding, 3 min WAV at 128 kbit/s (process) vs lame -b 128" "$ours_median" "$ref_median" \
-  "$(peak_kib "$bin/bench_encode" "$wav" "$tmp/ours.mp3" 128)" "$(peak_kib lame --quiet -b 128 "$wav" "$tmp/lame.mp3")"
+  "$(resources "$bin/bench_encode" "$wav" "$tmp/ours.mp3" 128)" "$(resources lame --quiet -b 128 "$wav" "$tmp/lame.mp3")"

@@ -23,5 +23,5 @@ echo "median export: $ours_median ms (whole driver run: $(field_median 2) ms); s
 echo "ratio export / (sox piped into lame): $(ratio "$ours_median" "$ref_median")"
 echo "lengths: ours $(seconds "$tmp/ours.mp3") s, reference $(seconds "$tmp/ref.mp3") s"
 table_row "List export of 10 × 30 s clips as MP3 128 kbit/s (in process) vs sox piped into lame -b 128" \
-  "$ours_median" "$ref_median" "$(peak_kib "$bin/bench_listexport" "$tmp/ours.mp3" "${clips[@]}")" \
-  "$(peak_kib sh -c 'sox "$@" -t wav - | lame --quiet -b 128 - "$0"' "$tmp/ref.mp3" "${clips[@]}")"
+  "$ours_median" "$ref_median" "$(resources "$bin/bench_listexport" "$tmp/ours.mp3" "${clips[@]}")" \
+  "$(resources sh -c 'sox "$@" -t wav - | lame --quiet -b 128 - "$0"' "$tmp/ref.mp3" "${clips[@]}")"

@@ -35,5 +35,5 @@ for kind in music speech; do
   echo "peak memory: $peak KiB; importing a 20 s song: $short_peak KiB;" \
        "resident at the first tick $(field_median 5) KiB, at most $(field_median 6) KiB at a later tick"
   table_row "MP3 import, 3 min 192 kbit/s $kind (in process; busy timer worst late $late ms; a 20 s song peaks at $(mib "$short_peak")) vs mpg123 -w" \
-    "$ours_median" "$ref_median" "$peak" "$(peak_kib mpg123 -q -w "$tmp/ref.wav" "$mp3")"
+    "$ours_median" "$ref_median" "$(resources "$bin/bench_import" "$mp3" "$tick")" "$(resources mpg123 -q -w "$tmp/ref.wav" "$mp3")"
 done

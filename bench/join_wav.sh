@@ -33,8 +33,8 @@ sm=$ref_median
 cmp -s <(tail -c +45 "$tmp/out/joined.wav") <(for f in "${files[@]}"; do tail -c +45 "$f"; done) ||
   { echo "the joined audio differs from the clips' audio" >&2; exit 1; }
 
-join_kb=$(peak_kib "$bin/bench_join" "$tmp" "$tmp/out/joined.wav" "${clips[@]}")
-cat_kb=$(peak_kib cat "${files[@]}")
+join_res=$(resources "$bin/bench_join" "$tmp" "$tmp/out/joined.wav" "${clips[@]}"); join_kb=${join_res%% *}
+cat_res=$(resources cat "${files[@]}"); cat_kb=${cat_res%% *}
 largest=$(for f in "${files[@]}"; do echo $(( $(stat -c %s "$f") - 44 )); done | sort -n | tail -1)
 limit_kb=$(( (largest + 16 * 1024 * 1024) / 1024 ))
 
@@ -45,5 +45,5 @@ echo "cat + sync  : $sm ms"
 echo "ratio       : $(ratio "$jm" "$cm")x against cat (aim: at most 1.5x)"
 echo "ratio       : $(ratio "$jm" "$sm")x against cat + sync"
 echo "peak memory : join ${join_kb} KiB, cat ${cat_kb} KiB; bound ${limit_kb} KiB (largest clip audio + 16 MiB)"
-table_row "WAV join + save of 10 × 30 s clips (in process) vs cat" "$jm" "$cm" "$join_kb" "$cat_kb"
-table_row "WAV join + save of 10 × 30 s clips (in process) vs cat + sync of its output" "$jm" "$sm" "$join_kb" "$cat_kb"
+table_row "WAV join + save of 10 × 30 s clips (in process) vs cat" "$jm" "$cm" "$join_res" "$cat_res"
+table_row "WAV join + save of 10 × 30 s clips (in process) vs cat + sync of its output" "$jm" "$sm" "$join_res" "$cat_res"

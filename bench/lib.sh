@@ -58,19 +58,30 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 # median_of VALUE...
 median_of() { printf '%s\n' "$@" | median; }
 
-# peak_kib CMD...: the command's peak resident memory in KiB (its output dropped).
-peak_kib() {
-  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }'
+# resources CMD...: runs the command once (its output dropped) and prints
+# its peak resident memory in KiB and the CPU time it used (user + system,
+# its children included) in ms.
+resources() {
+  local TIMEFORMAT='%3U %3S'
+  { time /usr/bin/time -f '%M' -o "$tmp/peak" "$@" >/dev/null 2>&1; } 2>"$tmp/cpu"
+  awk -v k="$(tail -1 "$tmp/peak")" '{ printf "%d %.0f\n", k, ($1 + $2) * 1000 }' "$tmp/cpu"
 }
 
 # ratio A B: A / B with two decimals.
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f MiB", k / 1024 }'; }
 
-# table_row TASK OURS_MS REF_MS OURS_KIB REF_KIB: the script's line of the
-# table; run.sh keeps the lines that start with "@row ".
+# table_row TASK OURS_MS REF_MS OURS_RES REF_RES: the script's line of the
+# table; run.sh keeps the lines that start with "@row ". A RES is what
+# `resources` printed ("KIB CPU_MS"), or a peak in KiB alone.
 table_row() {
-  echo "@row | $1 | $2 ms | $3 ms | $(ratio "$2" "$3")× | $(mib "$4") / $(mib "$5") |"
+  local -a ours=($4) ref=($5)
+  echo "@row | $1 | $2 ms | $3 ms | $(ratio "$2" "$3")× | $(mib "${ours[0]}") / $(mib "${ref[0]}") |" \
+       "${ours[1]:-–} / ${ref[1]:-–} ms |"
+}
+table_header() {
+  echo "| task | ours (median) | reference (median) | ratio | peak memory (ours / reference) | CPU time of one whole run (ours / reference) |"
+  echo "|---|---|---|---|---|---|"
 }
 
 # side_by_side RUNS: runs the script's functions `ours` and `reference`

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark beside its reference tool and prints one Markdown
-# table: task | ours (median) | reference (median) | ratio | peak memory.
+# table: task | ours (median) | reference (median) | ratio | peak memory |
+# CPU time.
 #   bench/run.sh [BUILD_DIR] [RUNS]    (defaults: build, 5)
 # Each script's full output goes to a log whose path is printed at the end.
 # Scripts other developers add, bench/record_soak.sh and bench/waveform.sh,
@@ -27,11 +28,11 @@ rows=()
 bench() {
   local script=$1 out; shift
   echo "== $script" | tee -a "$log" >&2
-  if out=$(bench/"$script" "$@" 2>&1); then :; else out+=$'\n'"@row | $script | failed, see the log | | | |"; fi
+  if out=$(bench/"$script" "$@" 2>&1); then :; else out+=$'\n'"@row | $script | failed, see the log | | | | |"; fi
   printf '%s\n' "$out" >>"$log"
   local found
   found=$(printf '%s\n' "$out" | sed -n 's/^@row //p')
-  [ -n "$found" ] || found="| $script | no table line, see the log | | | |"
+  [ -n "$found" ] || found="| $script | no table line, see the log | | | | |"
   mapfile -t -O "${#rows[@]}" rows <<<"$found"
 }
 bench import_mp3.sh "$build" "$runs"
@@ -48,8 +49,7 @@ done
 echo
 echo "Medians of $runs runs (start-up: $((runs * 2 - 1))), $(nproc) cores, load average $load_at_start at the start and $(cut -d' ' -f1 /proc/loadavg) at the end."
 echo
-echo "| task | ours (median) | reference (median) | ratio | peak memory (ours / reference) |"
-echo "|---|---|---|---|---|"
+table_header
 printf '%s\n' "${rows[@]}"
 echo
 echo "full output: $log"

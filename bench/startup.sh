@@ -14,4 +14,4 @@ side_by_side "$runs"
 echo "median start-up to the first paint: $ours_median ms (from main(): $(field_median 2) ms); bare window: $ref_median ms"
 echo "ratio: $(ratio "$ours_median" "$ref_median")"
 table_row "Start-up to the first shown main window (process, offscreen) vs bare Qt window" "$ours_median" "$ref_median" \
-  "$(peak_kib "$bin/bench_startup")" "$(peak_kib "$bin/bare_window")"
+  "$(resources "$bin/bench_startup")" "$(resources "$bin/bare_window")"
