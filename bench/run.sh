@@ -14,13 +14,16 @@ cmake --build "$build" -j2 >/dev/null
 log=$(mktemp /tmp/clipforge-bench-log.XXXXXX)
 load_at_start=$(cut -d' ' -f1 /proc/loadavg)
 
-# The recording soak needs a sound server; start a private one when none answers.
 pulse_dir=
-if ! pactl info >/dev/null 2>&1; then
-  pulse_dir=$tmp/pulse
-  eval "$(tools/pulse-server.sh start "$pulse_dir")"
-fi
 trap '[ -z "$pulse_dir" ] || tools/pulse-server.sh stop "$pulse_dir"; rm -rf "$tmp"' EXIT
+# The recording soak needs a sound server: a private one is started for it
+# when none answers, and only then, since its work shows in the others' times.
+sound_server() {
+  if [ -z "$pulse_dir" ] && ! pactl info >/dev/null 2>&1; then
+    pulse_dir=$tmp/pulse
+    eval "$(tools/pulse-server.sh start "$pulse_dir")"
+  fi
+}
 
 rows=()
 # bench SCRIPT ARG...: runs one script, keeps its table line, or a line
@@ -42,7 +45,9 @@ bench cut_wav.sh "$build" "$runs"
 bench export_list.sh "$build" "$runs"
 bench startup.sh "$build" "$((runs * 2 - 1))"
 for optional in waveform.sh record_soak.sh; do
-  if [ -x "bench/$optional" ]; then bench "$optional" --short "$build" "$runs"
+  if [ -x "bench/$optional" ]; then
+    [ "$optional" != record_soak.sh ] || sound_server
+    bench "$optional" --short "$build" "$runs"
   else echo "(bench/$optional is not here; skipped)" >&2; fi
 done
 
