@@ -35,4 +35,11 @@ sox -n -r 44100 -c 2 -b 16 -t raw - synth "$(awk -v s="$seconds" 'BEGIN { print 
 tone_pid=$!
 sleep 1
 echo "recording ${minutes} min from Monitor of ClipforgeSink"
-"$build/bin/bench_record" "$seconds" "Monitor of ClipforgeSink"
+report=$(mktemp /tmp/record-soak.XXXXXX)
+status=0
+"$build/bin/bench_record" "$seconds" "Monitor of ClipforgeSink" | tee "$report" || status=$?
+# The line of bench/run.sh's table: no reference tool, the soak's own limits.
+field() { sed -n "s/^$1 *: //p" "$report"; }
+echo "@row | Recording ${minutes} min from the null sink's monitor: $(field 'first to last block' | sed 's/.*expected: //'), callback $(field callback | sed 's/ inside.*//'), memory $(field 'memory after 2 s' | sed 's/.*bytes: //') | – | – | – | | |"
+rm -f "$report"
+exit "$status"
