@@ -226,6 +226,18 @@ bool startsWithNoCase(const std::string &s, const char *prefix)
     return true;
 }
 
+// A channel over a file or a memory image of one; music = tracker music.
+DWORD openFileChannel(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags, bool music)
+{
+    const uint64_t generation = startedGeneration();
+    if (!generation)
+        return 0;
+    orvane::Source source;
+    if (!makeSource(mem, file, offset, length, source))
+        return 0;
+    return openChannel(std::move(source), music, flags, generation);
+}
+
 } // namespace
 
 namespace orvane {
@@ -322,13 +334,7 @@ const char *BASS_ErrorText(int code) { return orvane::errorText(code); }
 
 DWORD BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags)
 {
-    const uint64_t generation = startedGeneration();
-    if (!generation)
-        return 0;
-    orvane::Source source;
-    if (!makeSource(mem, file, offset, length, source))
-        return 0;
-    return openChannel(std::move(source), false, flags, generation);
+    return openFileChannel(mem, file, offset, length, flags, false);
 }
 
 DWORD BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, void *, void *)
@@ -358,13 +364,7 @@ DWORD BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, void *, v
 
 DWORD BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD)
 {
-    const uint64_t generation = startedGeneration();
-    if (!generation)
-        return 0;
-    orvane::Source source;
-    if (!makeSource(mem, file, offset, length, source))
-        return 0;
-    return openChannel(std::move(source), true, flags, generation);
+    return openFileChannel(mem, file, offset, length, flags, true);
 }
 
 BOOL BASS_StreamFree(DWORD handle)
