@@ -157,14 +157,19 @@ TEST_F(ConverterTest, AListExportStartedDuringAConversionStillFindsItsJoin)
     form->Framewav()->List1->addItem(QStringLiteral("clip"));
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(converted);
+    // What the shared handler left behind, seen right after each finished event.
+    QList<bool> enabledAfter, joinAfter;
+    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] {
+        enabledAfter << form->isEnabled();
+        joinAfter << QFile::exists(env.paths().concatFile());
+    });
     panel->CmdConvertMP3->click();
     dialogs.files.push_back(listed);
     form->Framewav()->CmdSaveList->click();
-    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 1; }, 30000));
-    EXPECT_FALSE(form->isEnabled()) << "the list export still runs";
-    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2; }, 30000));
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2; }, 60000));
     EXPECT_EQ(dialogs.texts(), (QStringList{"Finish Save", "Finish Save"}));
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(enabledAfter, (QList<bool>{false, true})) << "the window stays busy while the list export runs";
+    EXPECT_EQ(joinAfter, (QList<bool>{true, false}));
     EXPECT_TRUE(form->busyWindow()->isHidden());
     EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
     QString seconds;
