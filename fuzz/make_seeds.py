@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of each fuzz target from a folder of short sound
+files:  make_seeds.py SOUNDS OUT  ->  OUT/<target>/<seed>.
+
+The targets that read their input with FuzzedDataProvider take strings from
+the front (a backslash and another byte end one, a doubled backslash stands
+for itself) and numbers from the back; the seeds are laid out that way."""
+import pathlib
+import struct
+import sys
+
+
+def provider_string(data: bytes) -> bytes:
+    return data.replace(b"\\", b"\\\\") + b"\\x"
+
+
+def tracker_module() -> bytes:
+    """A four-channel ProTracker module: one looping 32-byte sample played
+    once at C-3 in its one pattern."""
+    sample = b"tone".ljust(22, b"\0") + struct.pack(">HBBHH", 16, 0, 64, 0, 16)
+    header = b"seed".ljust(20, b"\0") + sample + bytes(30) * 30 + bytes([1, 127]) + bytes(128) + b"M.K."
+    pattern = bytes([0x01, 0xAC, 0x10, 0x00]).ljust(64 * 4 * 4, b"\0")
+    return header + pattern + bytes((i * 16) & 0xFF for i in range(32))
+
+
+def main() -> None:
+    sounds, out = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
+    files = sorted(p for p in sounds.iterdir() if p.is_file())
+    wavs = [p.read_bytes() for p in files if p.suffix == ".wav"]
+    seeds = {
+        "bass_memory_fuzz": {p.name: p.read_bytes() for p in files},
+        "bass_music_fuzz": {"seed.mod": tracker_module()},
+        "wav_reader_fuzz": {f"{i}.wav": w for i, w in enumerate(wavs)},
+        "settings_file_fuzz": {
+            "rate_and_folder": b" 96 \r\n/home/someone/Music\r\n",
+            "unset_rate": b"\r\n/tmp\r\n",
+            "quoted": b'"128",x\r\n  "/a, b" , c\r\n',
+            "one_line": b"320",
+        },
+        # Clip count from the last byte; the clips from the front.
+        "list_join_fuzz": {
+            f"{i}_{j}": provider_string(a) + provider_string(b) + bytes([1])
+            for i, a in enumerate(wavs) for j, b in enumerate(wavs)
+        },
+        # The WAV file, then the commands' choices.
+        "waveaudio_fuzz": {f"{i}": provider_string(w) + bytes(range(64)) for i, w in enumerate(wavs)},
+    }
+    for target, corpus in seeds.items():
+        folder = out / target
+        folder.mkdir(parents=True, exist_ok=True)
+        for name, data in corpus.items():
+            (folder / name).write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()
