@@ -81,21 +81,23 @@ QString FaultTest::saveListAsMp3(const QString &target)
 
 QString FaultTest::convertToWav(const QString &mp3, const QString &target)
 {
-    const qsizetype shown = dialogs.messages.size();
     auto *panel = qobject_cast<ConverterPanel *>(form->FrameConvert());
-    panel->txtopenmp3->setText(mp3);
-    panel->txtsavewav->setText(target);
-    panel->CmdconvertWav->click();
-    return lastMessageAfter(shown, true);
+    return convert(panel->txtopenmp3, panel->txtsavewav, panel->CmdconvertWav, mp3, target);
 }
 
 QString FaultTest::convertToMp3(const QString &wav, const QString &target)
 {
-    const qsizetype shown = dialogs.messages.size();
     auto *panel = qobject_cast<ConverterPanel *>(form->FrameConvert());
-    panel->txtopenwav->setText(wav);
-    panel->txtsavemp3->setText(target);
-    panel->CmdConvertMP3->click();
+    return convert(panel->txtopenwav, panel->txtsavemp3, panel->CmdConvertMP3, wav, target);
+}
+
+QString FaultTest::convert(QLineEdit *sourceBox, QLineEdit *targetBox, QPushButton *button, const QString &source,
+                           const QString &target)
+{
+    const qsizetype shown = dialogs.messages.size();
+    sourceBox->setText(source);
+    targetBox->setText(target);
+    button->click();
     return lastMessageAfter(shown, true);
 }
 

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class QLineEdit;
+class QPushButton;
+
 class FaultTest : public ::testing::Test {
 protected:
     FaultTest();
@@ -46,4 +49,7 @@ protected:
 
 private:
     QString lastMessageAfter(qsizetype shown, bool waitForIt);
+    // Fills the converter's two boxes and starts it with the button.
+    QString convert(QLineEdit *sourceBox, QLineEdit *targetBox, QPushButton *button, const QString &source,
+                    const QString &target);
 };

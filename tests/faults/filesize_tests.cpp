@@ -5,6 +5,8 @@
 #include "faultfixture.h"
 
 #include <QFileInfo>
+#include <functional>
+#include <vector>
 
 namespace {
 constexpr qint64 kLimit = 100 * 1024; // a 3 s CD-quality song is 530 KB
@@ -15,36 +17,38 @@ protected:
     // One short clip that fits under the limit, so that the list has
     // something to save afterwards.
     void SetUp() override { ASSERT_TRUE(importSong(song(QStringLiteral("short.wav"), 0.2)).isEmpty()); }
+
+    // Runs the operations with files limited to `limit` bytes, checks that
+    // the home, working and scratch folders are as they were, and returns
+    // what each operation said.
+    QStringList underLimit(const std::vector<std::function<QString()>> &operations, qint64 limit = kLimit)
+    {
+        const QString folders[] = {env.paths().homeDir, env.paths().workDir, env.paths().scratchDir};
+        QMap<QString, QByteArray> before[3];
+        for (int i = 0; i < 3; ++i)
+            before[i] = folderSnapshot(folders[i]);
+        QStringList messages;
+        {
+            FileSizeLimit fileSizeLimit(limit);
+            EXPECT_TRUE(fileSizeLimit.works());
+            for (const auto &operation : operations)
+                messages << operation();
+        }
+        for (int i = 0; i < 3; ++i)
+            expectUnchanged(folders[i], before[i]);
+        return messages;
+    }
+    QString home(const QString &name) const { return env.paths().homeDir + QLatin1Char('/') + name; }
 };
 
-TEST_F(FileSizeLimitTest, ImportOfAWavSongFailsWhole)
+TEST_F(FileSizeLimitTest, ImportOfAWavOrAnMp3SongFailsWhole)
 {
-    const QString big = song(QStringLiteral("long song.wav"), 3);
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString message;
-    {
-        FileSizeLimit limit(kLimit);
-        ASSERT_TRUE(limit.works());
-        message = importSong(big);
-    }
-    expectFailureReported(message, big);
+    const QString wav = song(QStringLiteral("long song.wav"), 3);
+    const QString mp3 = song(QStringLiteral("long tune.mp3"), 3);
+    const QStringList said = underLimit({[&] { return importSong(wav); }, [&] { return importSong(mp3); }});
+    expectFailureReported(said.value(0), wav);
+    expectFailureReported(said.value(1), QStringLiteral("long tune"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("short")});
-    expectUnchanged(env.paths().workDir, work);
-    expectListStillSaves();
-}
-
-TEST_F(FileSizeLimitTest, ImportOfAnMp3SongFailsWhole)
-{
-    const QString big = song(QStringLiteral("long song.mp3"), 3);
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString message;
-    {
-        FileSizeLimit limit(kLimit);
-        message = importSong(big);
-    }
-    expectFailureReported(message, QStringLiteral("long song"));
-    EXPECT_EQ(entries(), QStringList{QStringLiteral("short")});
-    expectUnchanged(env.paths().workDir, work);
     expectListStillSaves();
 }
 
@@ -54,29 +58,16 @@ TEST_F(FileSizeLimitTest, AWriteThatFailsInTheLastBlockStillFailsTheMp3Import)
     const QString mp3 = song(QStringLiteral("long song.mp3"), 3);
     ASSERT_TRUE(importSong(mp3).isEmpty());
     const qint64 clipSize = QFileInfo(env.paths().clipFile(QStringLiteral("long song"))).size();
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString message;
-    {
-        FileSizeLimit limit(clipSize - 100);
-        message = importSong(mp3);
-    }
-    expectFailureReported(message, QStringLiteral("long song (2)"));
+    const QStringList said = underLimit({[&] { return importSong(mp3); }}, clipSize - 100);
+    expectFailureReported(said.value(0), QStringLiteral("long song (2)"));
     EXPECT_EQ(entries(), QStringList({QStringLiteral("short"), QStringLiteral("long song")}));
-    expectUnchanged(env.paths().workDir, work);
 }
 
 TEST_F(FileSizeLimitTest, DoneCutFailsAndKeepsTheClip)
 {
     ASSERT_TRUE(importSong(song(QStringLiteral("long song.wav"), 3)).isEmpty());
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString message;
-    {
-        FileSizeLimit limit(kLimit);
-        message = cutClip(1, 500, 2500);
-    }
-    expectFailureReported(message, env.paths().clipFile(QStringLiteral("long song")));
-    expectUnchanged(env.paths().workDir, work);
-    expectUnchanged(env.paths().scratchDir, {});
+    const QStringList said = underLimit({[&] { return cutClip(1, 500, 2500); }});
+    expectFailureReported(said.value(0), env.paths().clipFile(QStringLiteral("long song")));
     expectListStillSaves();
 }
 
@@ -85,18 +76,10 @@ TEST_F(FileSizeLimitTest, SavingTheListKeepsTheOldFileInBothFormats)
     ASSERT_TRUE(importSong(song(QStringLiteral("long song.wav"), 3)).isEmpty());
     userFile(QStringLiteral("ring.wav"), "the user's old WAV ringtone");
     userFile(QStringLiteral("ring.mp3"), "the user's old MP3 ringtone");
-    const auto home = folderSnapshot(env.paths().homeDir);
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString wav, mp3;
-    {
-        FileSizeLimit limit(kLimit);
-        wav = saveListAsWav(env.paths().homeDir + QStringLiteral("/ring.wav"));
-        mp3 = saveListAsMp3(env.paths().homeDir + QStringLiteral("/ring.mp3"));
-    }
-    expectFailureReported(wav, env.paths().concatFile());
-    expectFailureReported(mp3, env.paths().concatFile());
-    expectUnchanged(env.paths().homeDir, home);
-    expectUnchanged(env.paths().workDir, work);
+    const QStringList said = underLimit({[&] { return saveListAsWav(home(QStringLiteral("ring.wav"))); },
+                                         [&] { return saveListAsMp3(home(QStringLiteral("ring.mp3"))); }});
+    expectFailureReported(said.value(0), env.paths().concatFile());
+    expectFailureReported(said.value(1), env.paths().concatFile());
     expectListStillSaves();
 }
 
@@ -106,18 +89,10 @@ TEST_F(FileSizeLimitTest, TheConverterKeepsTheOldFileInBothDirections)
     const QString wav = song(QStringLiteral("longer song.wav"), 10); // its MP3 is 160 KB
     userFile(QStringLiteral("old.wav"), "the user's old WAV file");
     userFile(QStringLiteral("old.mp3"), "the user's old MP3 file");
-    const auto home = folderSnapshot(env.paths().homeDir);
-    const auto work = folderSnapshot(env.paths().workDir);
-    QString toWav, toMp3;
-    {
-        FileSizeLimit limit(kLimit);
-        toWav = convertToWav(mp3, env.paths().homeDir + QStringLiteral("/old.wav"));
-        toMp3 = convertToMp3(wav, env.paths().homeDir + QStringLiteral("/old.mp3"));
-    }
-    expectFailureReported(toWav, QStringLiteral("long song"));
-    expectFailureReported(toMp3, QStringLiteral("old.mp3"));
-    expectUnchanged(env.paths().homeDir, home);
-    expectUnchanged(env.paths().workDir, work);
+    const QStringList said = underLimit({[&] { return convertToWav(mp3, home(QStringLiteral("old.wav"))); },
+                                         [&] { return convertToMp3(wav, home(QStringLiteral("old.mp3"))); }});
+    expectFailureReported(said.value(0), QStringLiteral("long song"));
+    expectFailureReported(said.value(1), QStringLiteral("old.mp3"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("short")});
     expectListStillSaves();
 }
