@@ -36,8 +36,6 @@ if [ ! -d "$seeds" ]; then
   mv "$seeds.tmp" "$seeds"
 fi
 
-# Leaks of the system's decoding libraries (see the file) are not ours to mend.
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export QT_QPA_PLATFORM=offscreen
 
 status=0
