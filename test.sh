@@ -13,7 +13,8 @@ sanitize=0; fuzz_seconds=10
 while [ $# -gt 0 ]; do
   case "$1" in
     --sanitize) sanitize=1; shift ;;
-    --fuzz) fuzz_seconds=${2:?--fuzz takes seconds}; shift 2 ;;
+    --fuzz) fuzz_seconds=${2:-}; shift 2 || shift
+            case "$fuzz_seconds" in ''|*[!0-9]*) echo "--fuzz takes whole seconds" >&2; exit 2 ;; esac ;;
     *) break ;;
   esac
 done
