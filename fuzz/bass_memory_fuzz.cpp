@@ -1,6 +1,7 @@
 // libFuzzer target: BASS_StreamCreateFile from a memory image, as the
 // recorder uses it, then everything a caller does with the stream.
 #include "bass.h"
+#include "bassdrain.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,17 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BASS_ChannelGetAttributes(h, &rate, nullptr, nullptr);
     const QWORD length = BASS_ChannelGetLength(h);
     (void)length;
-    static std::vector<unsigned char> buf(20000);
-    QWORD total = 0;
     // At most 8 MB of PCM per input, so that each run stays short.
-    while (BASS_ChannelIsActive(h) && total < (8u << 20)) {
-        const DWORD got = BASS_ChannelGetData(h, buf.data(), DWORD(buf.size()));
-        if (got == 0xFFFFFFFFu)
-            break;
-        if (got > buf.size())
-            __builtin_trap();
-        total += got;
-    }
+    const QWORD total = drainChannel(h, 8u << 20);
+    static std::vector<unsigned char> buf(4000);
     if (BASS_ChannelGetPosition(h) != total)
         __builtin_trap();
     BASS_ChannelSetPosition(h, 0);

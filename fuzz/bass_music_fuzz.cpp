@@ -1,10 +1,10 @@
 // libFuzzer target: BASS_MusicLoad from a memory image (tracker music
 // through libopenmpt), then the calls a caller makes on it.
 #include "bass.h"
+#include "bassdrain.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -22,14 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BASS_CHANNELINFO info{};
     if (!BASS_ChannelGetInfo(h, &info) || info.chans != 2 || info.freq != 44100)
         __builtin_trap();
-    static std::vector<unsigned char> buf(20000);
-    QWORD total = 0;
-    while (BASS_ChannelIsActive(h) && total < (2u << 20)) {
-        const DWORD got = BASS_ChannelGetData(h, buf.data(), DWORD(buf.size()));
-        if (got == 0xFFFFFFFFu)
-            break;
-        total += got;
-    }
+    drainChannel(h, 2u << 20);
     BASS_ChannelSetPosition(h, 0);
     BASS_StreamFree(h);
     return 0;
