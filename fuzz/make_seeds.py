@@ -23,6 +23,22 @@ def tracker_module() -> bytes:
     return header + pattern + bytes((i * 16) & 0xFF for i in range(32))
 
 
+def wav(channels: int, rate: int, bits: int, audio: bytes) -> bytes:
+    """A WAV file of the 44-byte layout."""
+    align = channels * bits // 8
+    fmt = struct.pack("<HHIIHH", 1, channels, rate, (rate * align) & 0xFFFFFFFF, align, bits)
+    return (b"RIFF" + struct.pack("<I", 36 + len(audio)) + b"WAVEfmt " + struct.pack("<I", 16) + fmt
+            + b"data" + struct.pack("<I", len(audio)) + audio)
+
+
+# Lists that once took a gigabyte to join (thousands of channels) or asked
+# for an absurd change of rate.
+JOIN_FINDINGS = {
+    "wide_channels": [wav(2, 44100, 16, bytes(400)), wav(65535, 8000, 8, bytes(2 * 65535))],
+    "rates_far_apart": [wav(1, 4000000, 8, bytes(8)), wav(1, 8000, 8, bytes(800))],
+}
+
+
 def main() -> None:
     sounds, out = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
     files = sorted(p for p in sounds.iterdir() if p.is_file())
@@ -45,6 +61,8 @@ def main() -> None:
         # The WAV file, then the commands' choices.
         "waveaudio_fuzz": {f"{i}": provider_string(w) + bytes(range(64)) for i, w in enumerate(wavs)},
     }
+    for name, clips in JOIN_FINDINGS.items():
+        seeds["list_join_fuzz"][name] = b"".join(provider_string(c) for c in clips) + bytes([len(clips) - 1])
     for target, corpus in seeds.items():
         folder = out / target
         folder.mkdir(parents=True, exist_ok=True)
