@@ -83,13 +83,16 @@ bool SongDecoder::convert2wav(const QString &outputPath)
         QCoreApplication::processEvents();
     }
     converting = false;
-    const bool ok = problem_.isEmpty() && decLen > 0;
+    bool ok = problem_.isEmpty() && decLen > 0;
+    if (problem_.isEmpty() && decLen == 0)
+        problem_ = QStringLiteral("The file holds no sound; no clip was made.");
+    if (!finish(ok) && ok) {
+        ok = false;
+        problem_ = QStringLiteral("The clip file %1 could not be written.").arg(outputPath);
+    }
     // A length known only roughly may stop short of 100; a complete song reaches it once.
     if (ok && progress && lastPercent != 100)
         progress(100);
-    if (problem_.isEmpty() && decLen == 0)
-        problem_ = QStringLiteral("The file holds no sound; no clip was made.");
-    finish(ok);
     decLen = 0;
     SetBytePos(decChan, 0);
     if (!ok)
@@ -101,8 +104,11 @@ bool SongDecoder::finish(bool keep)
 {
     if (!out_.isOpen())
         return false;
-    patchWavSizes(out_, decLen);
+    // The last block is still in the file's buffer: a write that fails now
+    // must not leave a clip cut short.
+    keep = patchWavSizes(out_, decLen) && out_.flush() && keep;
     out_.close();
+    keep = keep && out_.error() == QFileDevice::NoError;
     if (keep && replaceFile(out_.fileName(), outputPath_))
         return true;
     QFile::remove(out_.fileName());

@@ -13,6 +13,21 @@
 namespace {
 
 constexpr qint64 kBlockFrames = 16384;
+constexpr qint64 kBlockBytes = 1 << 20;
+// Far more frames than any WAV result holds, small enough that frames times
+// any frame size stays inside 64 bits.
+constexpr qint64 kFramesCap = qint64(1) << 40;
+
+// Frames per block: kBlockFrames, fewer for frames so wide (thousands of
+// channels, or a large rise of the rate) that a block's buffers would pass
+// about kBlockBytes.
+qint64 blockFrames(const WavInfo &info, const PcmFormat &to)
+{
+    const double rise = std::max(1.0, double(to.rate) / double(info.sampleRate));
+    const double widest = std::max({double(info.blockAlign), double(info.channels) * sizeof(float),
+                                    double(to.channels) * sizeof(float) * rise});
+    return std::clamp<qint64>(qint64(double(kBlockBytes) / widest), 1, kBlockFrames);
+}
 
 // The conversion of one clip, block by block.
 class ClipConverter {
@@ -81,7 +96,8 @@ bool readAt(int fd, qint64 offset, char *buffer, qint64 size, QString *error)
 qint64 appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error)
 {
     ClipConverter converter(info, to);
-    std::vector<char> raw(size_t(kBlockFrames * info.blockAlign));
+    const qint64 block = blockFrames(info, to);
+    std::vector<char> raw(size_t(block * info.blockAlign));
     qint64 written = 0;
     // Writes the converted block; false with *error set when it fails.
     const auto put = [&](bool converted) {
@@ -97,8 +113,8 @@ qint64 appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int o
         *error = converter.error();
         return -1;
     }
-    for (qint64 frame = 0; frame < info.frames(); frame += kBlockFrames) {
-        const qint64 frames = std::min(kBlockFrames, info.frames() - frame);
+    for (qint64 frame = 0; frame < info.frames(); frame += block) {
+        const qint64 frames = std::min(block, info.frames() - frame);
         if (!readAt(inFd, info.dataOffset + frame * info.blockAlign, raw.data(), frames * info.blockAlign, error) ||
             !put(converter.convert(raw.data(), frames)))
             return -1;
@@ -118,7 +134,7 @@ qint64 clipAudioBytes(const WavInfo &info, const PcmFormat &to)
     const PcmFormat from = pcmFormatOf(info);
     qint64 frames = info.frames();
     if (from.rate != to.rate)
-        frames = frames * to.rate / from.rate + 2;
+        frames = qint64(std::min<__int128>(__int128(frames) * to.rate / from.rate, kFramesCap)) + 2;
     return frames * to.frameBytes();
 }
 

@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr double kMaxRateFactor = 256;
+
 struct Clip {
     QString name;
     QString path;
@@ -43,6 +45,21 @@ QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
         return QStringLiteral("The clip \"%1\" cannot be joined: %2 is not WAV audio (%3).")
             .arg(name, clip->path, clip->info.error);
     return {};
+}
+
+// Empty, or why the clip's rate cannot become `rate`: more than a factor of
+// kMaxRateFactor apart, the conversion would make absurd amounts of audio
+// from a few frames (or almost none from many).
+QString rateMismatch(const Clip &clip, quint32 rate)
+{
+    const double factor = double(clip.info.sampleRate) / double(rate);
+    if (factor <= kMaxRateFactor && factor >= 1.0 / kMaxRateFactor)
+        return {};
+    return QStringLiteral("The clip \"%1\" cannot be joined: its sample rate of %2 Hz cannot be converted to the %3 Hz "
+                          "of the first clip.")
+        .arg(clip.name)
+        .arg(clip.info.sampleRate)
+        .arg(rate);
 }
 
 // Integer PCM keeps its layout; anything else becomes 16-bit PCM.
@@ -97,7 +114,7 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
         else
             ::close(in);
         if (n < 0) {
-            *error = QStringLiteral("The clip \"%1\" could not be joined (%2).").arg(clip.name, why);
+            *error = QStringLiteral("The clip \"%1\" could not be joined into %2 (%3).").arg(clip.name, target, why);
             return -1;
         }
         total += n;
@@ -125,9 +142,13 @@ JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths)
             return failure(why);
 
     const PcmFormat format = resultFormat(clips.front().info);
+    for (const Clip &clip : clips)
+        if (const QString why = rateMismatch(clip, format.rate); !why.isEmpty())
+            return failure(why);
     qint64 expected = 0;
     for (const Clip &clip : clips)
-        expected += clipAudioBytes(clip.info, format);
+        if ((expected += clipAudioBytes(clip.info, format)) > kWavMaxDataSize)
+            break;
     if (expected > kWavMaxDataSize)
         return failure(QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
                                       "can hold. Remove or shorten some clips.")

@@ -27,7 +27,8 @@ struct JoinResult {
 //
 // Every clip is checked, and the size of the result (which must fit the
 // signed 32-bit size fields) worked out, before anything is written: an empty
-// list, a missing clip file, one that is not WAV audio or a result over 2 GiB
+// list, a missing clip file, one that is not WAV audio, one whose sample rate
+// is more than 256 times above or below the first's, or a result over 2 GiB
 // leaves concat.wav as it was. A write that fails later removes concat.wav.
 JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths);
 

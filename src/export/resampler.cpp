@@ -1,5 +1,6 @@
 #include "export/resampler.h"
 
+#include <algorithm>
 #include <soxr.h>
 
 Resampler::Resampler(double inRate, double outRate, unsigned channels) : ratio_(outRate / inRate), channels_(channels)
@@ -34,7 +35,9 @@ bool Resampler::finish(std::vector<float> &out)
 // consumed (or, at the end, until nothing more comes out).
 bool Resampler::run(const float *in, size_t frames, std::vector<float> &out)
 {
-    const size_t room = size_t(double(frames) * ratio_) + 4096;
+    // Room for what the input makes, and a margin of about 64 KiB for what
+    // the filter held back (the loop asks again while more comes).
+    const size_t room = size_t(double(frames) * ratio_) + std::max<size_t>(16, 16384 / channels_);
     size_t consumed = 0;
     for (;;) {
         const size_t start = out.size() / channels_;

@@ -26,7 +26,7 @@ QByteArray wavBytes(int channels, int rate, int bits, const QByteArray &audio)
 {
     const int align = channels * bits / 8;
     return "RIFF" + le(quint32(audio.size() + 36), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(quint32(channels), 2) +
-           le(quint32(rate), 4) + le(quint32(rate * align), 4) + le(quint32(align), 2) + le(quint32(bits), 2) + "data" +
+           le(quint32(rate), 4) + le(quint32(rate) * quint32(align), 4) + le(quint32(align), 2) + le(quint32(bits), 2) + "data" +
            le(quint32(audio.size()), 4) + audio;
 }
 

@@ -1,30 +1,16 @@
 // What the export does when it cannot do its work: a message naming the
 // problem, and nothing written at the chosen path.
 #include "exportfixture.h"
+#include "faultguards.h"
 
 #include "platform/mci/mmcontrol.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
-
-// Every file under a folder with its content.
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(path, readFile(path));
-    }
-    return files;
-}
 
 QByteArray clip16(int bytes, int seed) { return wavBytes(2, 44100, 16, audioPattern(bytes, seed)); }
 
@@ -60,11 +46,11 @@ TEST(ExportCancel, LeavesEveryFileAndBothPlayersAsTheyWere)
     f.form->MMCEdit()->setFileName(clip);
     f.form->MMCEdit()->setCommand(QStringLiteral("open"));
     const bool editOpen = f.form->MMCEdit()->isOpen();
-    const auto before = snapshot(f.env.root());
+    const auto before = folderSnapshot(f.env.root());
 
     f.saveAs(std::nullopt);
 
-    EXPECT_EQ(snapshot(f.env.root()), before);
+    EXPECT_EQ(folderSnapshot(f.env.root()), before);
     EXPECT_TRUE(f.messages().isEmpty());
     EXPECT_EQ(f.form->MMCEdit()->Command(), QStringLiteral("open"));
     EXPECT_EQ(f.form->MMCEdit()->isOpen(), editOpen);
@@ -109,6 +95,18 @@ TEST(ExportFailure, AClipThatIsNotAudioIsNamed)
     }
 }
 
+TEST(ExportFailure, AClipOfAFarAwaySampleRateIsNamed)
+{
+    // Each 8 kHz frame would become 500 frames at the first clip's 4 MHz.
+    Failing t;
+    t.f.addClip(QStringLiteral("fast"), wavBytes(1, 4000000, 8, audioPattern(8, 1)));
+    t.f.addClip(QStringLiteral("slow"), wavBytes(1, 8000, 8, audioPattern(800, 2)));
+    t.f.saveAs(t.target);
+    t.expectNothingWritten(QStringLiteral("\"slow\""));
+    EXPECT_TRUE(t.f.messages().value(0).contains(QStringLiteral("8000 Hz"))) << qPrintable(t.f.messages().value(0));
+    EXPECT_EQ(readFile(t.f.env.paths().concatFile()), QByteArrayLiteral("an earlier join"));
+}
+
 TEST(ExportFailure, AResultOverTwoGibibytesIsRefusedBeforeWriting)
 {
     Failing t;
@@ -140,32 +138,6 @@ TEST(ExportFailure, AFolderThatIsNotThereIsNamed)
     EXPECT_TRUE(t.f.messages()[0].contains(target)) << qPrintable(t.f.messages()[0]);
     EXPECT_FALSE(QFileInfo::exists(target));
 }
-
-namespace {
-
-// A folder nobody may write into: read-only mode, and for root (whom the
-// mode does not stop) the immutable attribute. Lifted again at the end.
-struct ReadOnlyFolder {
-    explicit ReadOnlyFolder(const QString &path) : path(path)
-    {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser |
-                                        QFileDevice::ExeUser);
-        if (::geteuid() == 0)
-            immutable = runShell(QStringLiteral("chattr +i '%1' 2>/dev/null").arg(path)) == 0;
-    }
-    ~ReadOnlyFolder()
-    {
-        if (immutable)
-            runShell(QStringLiteral("chattr -i '%1'").arg(path));
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                        QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-    }
-    bool works() const { return ::geteuid() != 0 || immutable; }
-    QString path;
-    bool immutable = false;
-};
-
-} // namespace
 
 TEST(ExportFailure, AReadOnlyFolderIsNamedAndItsFileKept)
 {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -183,4 +184,27 @@ TEST(JoinList, ReturnsTheAudioSizeAndRebuildsConcatWav)
     ASSERT_TRUE(r.ok) << qPrintable(r.error);
     EXPECT_EQ(r.dataSize, 20);
     EXPECT_EQ(QFile(env.paths().concatFile()).size(), 64);
+}
+
+namespace {
+long peakMemoryKiB()
+{
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+} // namespace
+
+TEST(JoinList, AClipOfThousandsOfChannelsIsConvertedInLittleMemory)
+{
+    TestEnv env;
+    QDir().mkpath(env.paths().workDir);
+    writeFile(env.paths().clipFile(QStringLiteral("stereo")), wavBytes(2, 44100, 16, audioPattern(400, 1)));
+    // Two frames of 65535 one-byte channels: 128 KiB of file.
+    writeFile(env.paths().clipFile(QStringLiteral("wide")), wavBytes(65535, 44100, 8, audioPattern(2 * 65535, 2)));
+    const long before = peakMemoryKiB();
+    const JoinResult r = joinClipList({QStringLiteral("stereo"), QStringLiteral("wide")}, env.paths());
+    ASSERT_TRUE(r.ok) << qPrintable(r.error);
+    EXPECT_EQ(r.dataSize, 400 + 2 * 4);
+    EXPECT_LT(peakMemoryKiB() - before, 64 * 1024) << "KiB more at the peak";
 }

@@ -128,16 +128,16 @@ struct MciPlayback {
                 pa_operation_unref(op);
     }
 
-    // Lock held.  Frames heard since the start of this play.
+    // Lock held.  Frames heard since the start of this play; once the stream
+    // has failed, the last count it gave.
     qint64 heard() const
     {
-        if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY)
-            return 0;
         pa_usec_t usec = 0;
-        if (pa_stream_get_time(stream, &usec) < 0)
-            return 0;
-        return qint64(usec * info.sampleRate / 1000000ULL);
+        if (stream && pa_stream_get_state(stream) == PA_STREAM_READY && pa_stream_get_time(stream, &usec) >= 0)
+            lastHeard = qint64(usec * info.sampleRate / 1000000ULL);
+        return lastHeard;
     }
+    mutable qint64 lastHeard = 0;
 
     // Lock held.  No callback runs after this.
     void detach()
@@ -317,10 +317,12 @@ void MMControl::tryStart()
     PulseLocker lock(link);
     pa_context *ctx = link->readyContext();
     if (!ctx) {
-        if (++retries_ <= 250) // about 5 s for the server to answer
+        if (++retries_ <= 250) { // about 5 s for the server to answer
             retryTimer_.start();
-        else
+        } else {
             mode_ = Mode::Stopped;
+            error_ = QStringLiteral("No sound server answered; nothing was played.");
+        }
         return;
     }
     pa_channel_map map;
@@ -388,6 +390,7 @@ void MMControl::stop()
     teardown();
     ++generation_;
     mode_ = Mode::Stopped;
+    error_ = QStringLiteral("The sound server ended the playback.");
 }
 
 void MMControl::pause()
@@ -449,4 +452,5 @@ void MMControl::streamFailed(quint64 generation)
     teardown();
     ++generation_;
     mode_ = Mode::Stopped;
+    error_ = QStringLiteral("The sound server ended the playback.");
 }

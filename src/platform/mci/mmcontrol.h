@@ -66,7 +66,9 @@ public:
     Mode mode() const { return mode_; }
     bool isPlaying() const { return mode_ == Mode::Playing; }
     bool isPaused() const { return mode_ == Mode::Paused; }
-    // The reader's message when the last "open" failed, else empty.
+    // Why the clip cannot be played: the reader's message when the last
+    // "open" failed, or why the last play stopped before its end (the sound
+    // server went away or never answered); else empty.
     QString Error() const { return error_; }
     // The format of the open clip (ok false when closed).
     const WavInfo &info() const { return info_; }

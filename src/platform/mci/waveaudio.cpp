@@ -141,7 +141,12 @@ quint32 doDelete(const QStringList &w)
     }
     const qint64 frames = dev.frames();
     const quint32 rate = dev.info.sampleRate;
-    auto toFrame = [&](qint64 ms) { return std::clamp<qint64>((ms * qint64(rate) + 500) / 1000, 0, frames); };
+    // A time past the clip means its end; capping it first keeps ms * rate
+    // inside 64 bits for any time the command may give.
+    auto toFrame = [&](qint64 ms) {
+        ms = std::min(ms, dev.lengthMs() + 1000);
+        return std::clamp<qint64>((ms * qint64(rate) + 500) / 1000, 0, frames);
+    };
     const qint64 from = toFrame(fromMs);
     const qint64 to = (toMs < 0 || toMs >= dev.lengthMs()) ? frames : toFrame(toMs);
     if (to <= from)

@@ -108,6 +108,23 @@ TEST_F(WaveAudioTest, EmptyAndReversedDeletesChangeNothing)
     EXPECT_EQ(readWavData(out), readWavData(src));
 }
 
+TEST_F(WaveAudioTest, TimesFarPastTheEndMeanTheEnd)
+{
+    const QString src = make("far.wav", "-r 44100 -c 2 -b 16", 2.0);
+    const QString out = dir.filePath("far-out.wav");
+    QString length;
+    ASSERT_EQ(mciSendStringA("open " + q(src) + " type waveaudio alias voice1"), kMciOk);
+    // 2^62 + 1000 ms: times 44100 it is 1000 ms again modulo 2^64, where a
+    // product that overflows would land.
+    EXPECT_EQ(mciSendStringA("delete voice1 from 4611686018427388904"), kMciOk);
+    EXPECT_EQ(mciSendStringA("delete voice1 from 9223372036854775807 to 9223372036854775807"), kMciOk);
+    EXPECT_EQ(mciSendStringA("status voice1 length", &length), kMciOk);
+    EXPECT_EQ(length, QStringLiteral("2000"));
+    EXPECT_EQ(mciSendStringA("delete voice1 from 1000 to 9223372036854775807"), kMciOk);
+    EXPECT_EQ(mciSendStringA("save voice1 " + q(out)), kMciOk);
+    EXPECT_EQ(readWavData(out), readWavData(src).left(44100 * 4));
+}
+
 TEST_F(WaveAudioTest, WordsSplitOnAnyRunOfBlanksAndCaseDoesNotMatter)
 {
     const QString src = make("with blanks.wav", "-r 44100 -c 1 -b 16", 1.0);
