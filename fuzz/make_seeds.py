@@ -61,6 +61,10 @@ def main() -> None:
         # The WAV file, then the commands' choices.
         "waveaudio_fuzz": {f"{i}": provider_string(w) + bytes(range(64)) for i, w in enumerate(wavs)},
     }
+    # Samples of 8194 bytes, once taken for 16-bit ones (65552 bits in 16).
+    wide = bytearray(wav(1, 8000, 16, bytes(8194 * 2)))
+    wide[32:34] = struct.pack("<H", 8194)
+    seeds["wav_reader_fuzz"]["sample_size_wraps.wav"] = bytes(wide)
     for name, clips in JOIN_FINDINGS.items():
         seeds["list_join_fuzz"][name] = b"".join(provider_string(c) for c in clips) + bytes([len(clips) - 1])
     for target, corpus in seeds.items():

@@ -141,6 +141,10 @@ WavInfo readWavInfo(QIODevice &dev)
     const int container = info.blockAlign / info.channels;
     if (bits == 0 || bits > container * 8)
         return fail(info, QStringLiteral("bad bits per sample %1").arg(bits));
+    // No layout has samples wider than 8 bytes; checked before the bits are
+    // counted in 16 bits, where 8194 bytes would wrap round to 16 bits.
+    if (container > 8)
+        return fail(info, QStringLiteral("unsupported sample size %1 bytes").arg(container));
     info.bitsPerSample = quint16(container * 8);
     if (info.validBits > info.bitsPerSample)
         info.validBits = info.bitsPerSample;

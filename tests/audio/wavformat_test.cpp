@@ -196,6 +196,10 @@ TEST(WavReader, BadInputs)
     EXPECT_FALSE(infoOf(riff(chunk("fmt ", ramp(10)) + chunk("data", ramp(10)))).ok);
     EXPECT_FALSE(infoOf(riff(chunk("fmt ", fmtBody(1, 0, 44100, 16)) + chunk("data", ramp(10)))).ok);
     EXPECT_FALSE(infoOf(riff(chunk("fmt ", fmtBody(2, 2, 44100, 4)) + chunk("data", ramp(10)))).ok); // ADPCM
+    // Samples of 8194 bytes, whose 65552 bits would wrap round to 16.
+    QByteArray wide = fmtBody(1, 1, 8000, 16);
+    wide.replace(12, 2, le16(8194));
+    EXPECT_FALSE(infoOf(riff(chunk("fmt ", wide) + chunk("data", ramp(8194 * 2)))).ok);
     // A chunk size that runs past the end.
     EXPECT_FALSE(infoOf(riff("fmt " + le32(0x7FFFFFF0u) + ramp(20))).ok);
     // Missing file, empty file, not RIFF.

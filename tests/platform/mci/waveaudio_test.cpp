@@ -37,7 +37,7 @@ const Layout kLayouts[] = {
 };
 } // namespace
 
-// The Part's example: 30000 ms, marks 5000 and 12000.
+// A 30000 ms clip cut to its marks at 5000 and 12000 ms.
 TEST_F(WaveAudioTest, TheCutKeepsExactlyTheStretchBetweenTheMarks)
 {
     int n = 0;
