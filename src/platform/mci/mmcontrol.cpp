@@ -390,7 +390,6 @@ void MMControl::stop()
     teardown();
     ++generation_;
     mode_ = Mode::Stopped;
-    error_ = QStringLiteral("The sound server ended the playback.");
 }
 
 void MMControl::pause()
@@ -447,10 +446,6 @@ void MMControl::streamFailed(quint64 generation)
 {
     if (generation != generation_ || (mode_ != Mode::Playing && mode_ != Mode::Paused))
         return;
-    if (mode_ == Mode::Playing)
-        posFrame_ = heardFrame();
-    teardown();
-    ++generation_;
-    mode_ = Mode::Stopped;
+    stop(); // keeps the position last heard
     error_ = QStringLiteral("The sound server ended the playback.");
 }

@@ -102,6 +102,7 @@ TEST_F(PlayerTest, StopRaisesNoDoneAndPlayGoesOnWhereItStopped)
     pump(1800);
     EXPECT_EQ(done, 0);
     EXPECT_EQ(p.Position(), stoppedAt);
+    EXPECT_TRUE(p.Error().isEmpty()) << "a stop asked for is no failure: " << p.Error().toStdString();
     QElapsedTimer t;
     t.start();
     p.setCommand(QStringLiteral("play"));
