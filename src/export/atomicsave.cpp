@@ -14,8 +14,6 @@
 
 namespace {
 
-QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 // Owns a file descriptor; closes it when it goes.
 struct Fd {
     int fd = -1;

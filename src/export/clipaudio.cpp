@@ -83,7 +83,7 @@ bool readAt(int fd, qint64 offset, char *buffer, qint64 size, QString *error)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *error = n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("the file ended early");
+            *error = n < 0 ? lastSystemError() : QStringLiteral("the file ended early");
             return false;
         }
         buffer += n;

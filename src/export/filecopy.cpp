@@ -10,7 +10,7 @@ namespace {
 
 constexpr qint64 kBufferBytes = 1 << 20;
 
-QString systemError(const char *what) { return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno))); }
+QString systemError(const char *what) { return QStringLiteral("%1: %2").arg(QLatin1String(what), lastSystemError()); }
 
 // The kernel copy; returns the bytes moved before it stopped (all of them,
 // unless the file systems do not support it or something failed).
@@ -72,3 +72,5 @@ bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString 
     }
     return true;
 }
+
+QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }

@@ -10,3 +10,6 @@ bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString 
 
 // Writes all of `data` at the current position of `fd`.
 bool writeAll(int fd, const char *data, qint64 size, QString *error);
+
+// The words for errno, as the last failed system call left it.
+QString lastSystemError();

@@ -31,8 +31,6 @@ JoinResult failure(const QString &why)
     return r;
 }
 
-QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 // The clip's file and its layout; empty, or what is wrong with it.
 QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
 {
