@@ -21,6 +21,10 @@ struct AppPaths {
     QString clipFile(const QString &clipName) const { return workFile(clipName + QStringLiteral(".wav")); }
     QString concatFile() const { return workFile(QStringLiteral("concat.wav")); }
     QString recorderTempFile() const { return workFile(QStringLiteral("tempwav.wav")); }
+    // True for a clip name whose clip file would be one of the program's own
+    // files in the working folder (concat, tempwav, tempwav2, ...), in any
+    // letter case: a song of that name must take another clip name.
+    static bool isReservedClipName(const QString &clipName);
 
     // Makes a private folder (mode 0700) when missing; leaves a present one alone.
     static bool ensurePrivateDir(const QString &dir);
