@@ -2,7 +2,7 @@
 
 #include "editor/clipeditor.h"
 #include "editor/cliplist.h"
-#include "shell/aboutpanel.h"
+#include "base/apptitle.h"
 #include "shell/frmmain.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "editor/cliptrimmer.h"
 #include "editorfixture.h"
 #include "platform/mci/mmcontrol.h"
@@ -49,7 +49,7 @@ TEST_F(TrimTest, OpeningShowsTheLengthAndEnablesTheTrimmingControls)
     EXPECT_EQ(panel().Lbltotal->text(), QStringLiteral("00:00:30"));
     EXPECT_EQ(panel().Lblout->text(), QStringLiteral("00:00:30"));
     EXPECT_EQ(panel().Lblin->text(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(editor().state().editMode, QStringLiteral("Edit"));
+    EXPECT_EQ(form->workspace().trim().mode(), EditMode::Edit);
     for (QWidget *w : {(QWidget *)panel().SliderEdit, (QWidget *)panel().CmdEditPlay, (QWidget *)panel().CmdMarkin,
                        (QWidget *)panel().CmdEditDone})
         EXPECT_TRUE(w->isEnabled());
@@ -73,7 +73,7 @@ TEST_F(TrimTest, DoneKeepsExactlyTheMarkedStretch)
     EXPECT_EQ(cut.size(), qint64(7000) * 44100 / 1000 * 4);
     EXPECT_TRUE(cut == stretch(source, before, 5000, 12000));
     EXPECT_EQ(QFile(clip).size(), cut.size() + 44) << "written in the 44-byte layout";
-    EXPECT_EQ(editor().state().editMode, QStringLiteral("Play"));
+    EXPECT_EQ(form->workspace().trim().mode(), EditMode::Play);
     EXPECT_FALSE(panel().CmdEditDone->isEnabled());
     EXPECT_FALSE(QFile::exists(env.paths().scratchFile("temp.wav")));
     EXPECT_FALSE(QFile::exists(env.paths().scratchFile("temp2.wav")));
@@ -124,7 +124,7 @@ TEST_F(TrimTest, RefusedMarksChangeNothing)
     editor().trimmer().setMarks(4000, 1000);
     click("CmdEditDone");
     EXPECT_EQ(dialogs.texts(), QStringList({"Time Input Error", "Time Input Error"}));
-    EXPECT_EQ(editor().state().editMode, QStringLiteral("Edit"));
+    EXPECT_EQ(form->workspace().trim().mode(), EditMode::Edit);
     EXPECT_TRUE(panel().CmdEditDone->isEnabled());
     EXPECT_EQ(readFile(clip), before);
 }
@@ -134,7 +134,7 @@ TEST_F(TrimTest, ACutThatFailsLeavesTheClipAsItWas)
     // A clip that is not audio at all: the cut fails and says so.
     QDir().mkpath(env.paths().workDir);
     writeFile(env.paths().clipFile("junk"), "RIFF this is no wave at all");
-    panel().List1->addItem(QStringLiteral("junk"));
+    form->workspace().clips().append(ClipEntry{QStringLiteral("junk"), {}});
     panel().List1->setCurrentRow(0);
     editor().trimmer().List1_DblClick();
     EXPECT_EQ(form->MMCEdit()->Length(), 0);

@@ -191,9 +191,9 @@ protected:
     {
         ASSERT_EQ(runShell(QStringLiteral("pactl info >/dev/null 2>&1")), 0) << "no sound server answers (run through ./test.sh)";
         ASSERT_TRUE(dir_.isValid());
-        QString error;
-        lib_ = BassLibrary::load(appLibraryPath(), &error);
-        ASSERT_TRUE(lib_) << error.toStdString();
+        auto loaded = BassLibrary::load(appLibraryPath());
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
+        lib_ = loaded.take();
         capture_.api = &bass();
         defaultSource_ = pactl(QStringLiteral("get-default-source")).trimmed();
         ASSERT_FALSE(defaultSource_.isEmpty());
@@ -910,7 +910,7 @@ TEST_F(RecordTest, BassFreeEndsPlaybackAndRecording)
 
 TEST(BassErrorText, EveryCodeHasWords)
 {
-    auto lib = BassLibrary::load(appLibraryPath());
+    auto lib = BassLibrary::load(appLibraryPath()).take();
     ASSERT_TRUE(lib);
     for (int code : {BASS_OK, BASS_ERROR_MEM, BASS_ERROR_FILEOPEN, BASS_ERROR_FORMAT, BASS_ERROR_HANDLE,
                      BASS_ERROR_ENDED, BASS_ERROR_DEVICE, BASS_ERROR_NOTAVAIL, BASS_ERROR_INIT, BASS_ERROR_ILLPARAM,

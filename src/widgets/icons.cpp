@@ -1,4 +1,4 @@
-#include "shell/icons.h"
+#include "widgets/icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
-#include "export/atomicsave.h"
+#include "base/atomicsave.h"
 
-#include "export/filecopy.h"
-#include "shell/paths.h"
+#include "base/filecopy.h"
+#include "base/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,18 +61,18 @@ QString fillCopy(int inFd, qint64 size, Fd &out, const struct stat *replaced)
 
 } // namespace
 
-QString copyFileAtomically(const QString &source, const QString &target)
+Outcome copyFileAtomically(const QString &source, const QString &target)
 {
     Fd in;
     in.fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     struct stat inStat {};
     if (in.fd < 0 || ::fstat(in.fd, &inStat) != 0)
-        return QStringLiteral("Cannot read %1: %2").arg(source, lastSystemError());
+        return Outcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, lastSystemError()));
 
     Fd out;
     const QString temp = createBeside(target, out);
     if (temp.isEmpty())
-        return QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
 
     struct stat old {};
     const bool hadOld = ::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
@@ -80,7 +80,7 @@ QString copyFileAtomically(const QString &source, const QString &target)
     if (why.isEmpty() && !replaceFile(temp, target))
         why = lastSystemError();
     if (why.isEmpty())
-        return {};
+        return Outcome::success();
     ::unlink(QFile::encodeName(temp).constData());
-    return QStringLiteral("Cannot write %1: %2").arg(target, why);
+    return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
 }

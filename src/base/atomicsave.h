@@ -1,4 +1,6 @@
 #pragma once
+#include "base/result.h"
+
 #include <QString>
 
 // Copies the file `source` to `target` so that `target` is at every moment
@@ -6,5 +8,5 @@
 // written and synced to a hidden file beside `target`, then renamed over it.
 // A file that was there keeps its permission bits; a new one gets the
 // usual ones (0666 less the umask). On failure nothing at `target` changes
-// and the text says what went wrong, naming the path; empty on success.
-QString copyFileAtomically(const QString &source, const QString &target);
+// and the failure says what went wrong, naming the path.
+Outcome copyFileAtomically(const QString &source, const QString &target);

@@ -1,4 +1,4 @@
-#include "audio/wavheader.h"
+#include "base/wavheader.h"
 
 #include <QIODevice>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 
 #include <QFile>
 #include <QIODevice>

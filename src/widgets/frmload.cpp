@@ -1,7 +1,7 @@
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 
-#include "shell/icons.h"
-#include "shell/twips.h"
+#include "widgets/icons.h"
+#include "widgets/twips.h"
 
 #include <QLabel>
 #include <QProgressBar>

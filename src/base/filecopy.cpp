@@ -1,4 +1,4 @@
-#include "export/filecopy.h"
+#include "base/filecopy.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "audio/pcmwav.h"
+#include "base/pcmwav.h"
 
-#include "audio/wavheader.h"
+#include "base/wavheader.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -34,29 +34,29 @@ constexpr sf_count_t kBlockFrames = 16384;
 
 } // namespace
 
-QString convertToPcmWav(const QString &source, const QString &target)
+Outcome convertToPcmWav(const QString &source, const QString &target)
 {
     SF_INFO info{};
     SndFilePtr in(sf_open(QFile::encodeName(source).constData(), SFM_READ, &info));
     if (!in)
-        return QStringLiteral("%1 is not an audio file that can be read: %2").arg(source, QString::fromUtf8(sf_strerror(nullptr)));
+        return Outcome::failure(QStringLiteral("%1 is not an audio file that can be read: %2").arg(source, QString::fromUtf8(sf_strerror(nullptr))));
     if (info.channels < 1 || info.channels > 0xFFFF || info.samplerate < 1)
-        return QStringLiteral("%1 has no usable channels or sample rate.").arg(source);
+        return Outcome::failure(QStringLiteral("%1 has no usable channels or sample rate.").arg(source));
 
     const bool narrow = fitsSixteenBits(info.format);
     const int sampleBytes = narrow ? 2 : 4;
     const quint16 channels = quint16(info.channels);
     const qint64 blockAlign = qint64(sampleBytes) * channels;
     if (blockAlign > 0xFFFF)
-        return QStringLiteral("%1 has too many channels for a WAV clip.").arg(source);
+        return Outcome::failure(QStringLiteral("%1 has too many channels for a WAV clip.").arg(source));
 
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot write %1: %2").arg(target, out.errorString());
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
     WavHeader header = WavHeader::make(channels, quint32(info.samplerate), quint16(sampleBytes * 8), 0,
                                        narrow ? 1 : 3);
     if (!writeWavHeader(out, header))
-        return QStringLiteral("Cannot write %1: %2").arg(target, out.errorString());
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
 
     std::vector<char> block(size_t(kBlockFrames * blockAlign));
     qint64 dataSize = 0;
@@ -68,15 +68,15 @@ QString convertToPcmWav(const QString &source, const QString &target)
         const qint64 bytes = got * blockAlign;
         if (dataSize + bytes > kWavMaxDataSize) {
             out.cancelWriting();
-            return QStringLiteral("%1 is too long for a WAV clip (more than 2 GiB of samples).").arg(source);
+            return Outcome::failure(QStringLiteral("%1 is too long for a WAV clip (more than 2 GiB of samples).").arg(source));
         }
         if (out.write(block.data(), bytes) != bytes)
-            return QStringLiteral("Cannot write %1: %2").arg(target, out.errorString());
+            return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
         dataSize += bytes;
     }
     if (sf_error(in.get()) != SF_ERR_NO_ERROR)
-        return QStringLiteral("%1 could not be read to its end: %2").arg(source, QString::fromUtf8(sf_strerror(in.get())));
+        return Outcome::failure(QStringLiteral("%1 could not be read to its end: %2").arg(source, QString::fromUtf8(sf_strerror(in.get()))));
     if (!patchWavSizes(out, dataSize) || !out.commit())
-        return QStringLiteral("Cannot write %1: %2").arg(target, out.errorString());
-    return {};
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+    return Outcome::success();
 }
