@@ -169,7 +169,7 @@ TEST_F(RecorderSoundTest, TwoSecondsOfTheToneRecordedPlayedAndSavedAsWavAndMp3)
     EXPECT_TRUE(waitFor([&] { return panel->lblPos->text() == length; }, 30000)) << panel->lblPos->text().toStdString();
 }
 
-TEST_F(RecorderSoundTest, EachInputListedOnceAndTheChosenOneIsRecordedAtItsLevel)
+TEST_F(RecorderSoundTest, EachInputListedOnceAndTheChosenOneIsKeptAndRecordedAtItsLevel)
 {
     ExtraSink one(QStringLiteral("clipforge_extra1"), QStringLiteral("ClipforgeExtraOne"));
     ExtraSink two(QStringLiteral("clipforge_extra2"), QStringLiteral("ClipforgeExtraTwo"));
@@ -190,6 +190,12 @@ TEST_F(RecorderSoundTest, EachInputListedOnceAndTheChosenOneIsRecordedAtItsLevel
     const DWORD setting = bass->BASS_RecordGetInput(chosen);
     EXPECT_EQ(panel->sldInputLevel->value(), int(LowWord(setting)));
     EXPECT_EQ(panel->lblInputType->text(), inputTypeName(setting));
+    // Another panel and back: the choice stands (the library keeps the
+    // input on), and it is the one recorded below.
+    form->Toolbar1_ButtonClick(QStringLiteral("Setting"));
+    ASSERT_TRUE(openPanel());
+    EXPECT_EQ(panel->cmbInput->currentIndex(), chosen);
+    EXPECT_EQ(engine().capInput, chosen);
 
     // Only the chosen sink plays 440 Hz; the default one plays 1000 Hz.
     play(QStringLiteral("clipforge_extra1"), 440, 12);

@@ -443,6 +443,13 @@ TEST_F(RecordTest, SetInputOnAndOffMovesWhichOneIsRecorded)
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
     EXPECT_FALSE(bass().BASS_RecordSetInput(-1, BASS_INPUT_ON));
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+
+    // The choice outlasts the recording side: freed and started again (as
+    // every change of panel does), the same input is on.
+    ASSERT_TRUE(bass().BASS_RecordFree());
+    ASSERT_TRUE(bass().BASS_RecordInit(-1));
+    EXPECT_EQ(bass().BASS_RecordGetInput(ia) & BASS_INPUT_OFF, 0u);
+    EXPECT_NE(bass().BASS_RecordGetInput(id) & BASS_INPUT_OFF, 0u);
 }
 
 TEST_F(RecordTest, LevelSetsTheSourceVolumeOnTheServer)
