@@ -181,6 +181,32 @@ TEST_F(BassTest, MemoryImageDecodesAsTheFile)
     EXPECT_TRUE(samplesMatch(decode(w).pcm, wavData(wav), 0));
 }
 
+// A recording stopped at once is a WAV of its header alone: a stream that
+// opens, from a file and from memory, and has ended before the first read.
+TEST_F(BassTest, AWavWithNoSamplesIsAStreamThatHasEndedAtOnce)
+{
+    const QString wav = path("empty.wav");
+    make("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "trim", "0", "0"});
+    const QByteArray image = fileBytes(wav);
+    ASSERT_EQ(image.size(), 44);
+    for (bool fromMemory : {false, true}) {
+        const DWORD h = fromMemory ? bass().BASS_StreamCreateFile(1, image.constData(), 0, 44, BASS_STREAM_DECODE)
+                                   : open(wav);
+        ASSERT_NE(h, 0u) << "from memory: " << fromMemory << ", error " << bass().BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        ASSERT_TRUE(bass().BASS_ChannelGetInfo(h, &info));
+        EXPECT_EQ(info.freq, 44100u);
+        EXPECT_EQ(info.chans, 2u);
+        EXPECT_EQ(bass().BASS_ChannelGetLength(h), 0u);
+        EXPECT_EQ(bass().BASS_ChannelIsActive(h), DWORD(BASS_ACTIVE_STOPPED));
+        char buf[400];
+        EXPECT_EQ(bass().BASS_ChannelGetData(h, buf, sizeof buf), 0xFFFFFFFFu);
+        EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ENDED);
+        EXPECT_EQ(bass().BASS_ChannelGetPosition(h), 0u);
+        EXPECT_TRUE(bass().BASS_StreamFree(h));
+    }
+}
+
 // --- libsndfile formats -------------------------------------------------------
 
 TEST_F(BassTest, Wav8BitStaysUnsigned8Bit)
