@@ -95,13 +95,15 @@ protected:
         panel->cmbInput->setCurrentIndex(input);
         panel->cmbInput_Click();
     }
-    // Plays `seconds` of a sine into `sink` in the background.
+    // Plays `seconds` of a sine into `sink` in the background. A 200 ms
+    // buffer keeps the player from running dry on a busy machine, which
+    // would leave gaps in what the monitor hears.
     void play(const QString &sink, int hz, double seconds)
     {
         const QString file = homePath(QStringLiteral("tone%1.wav").arg(hz));
         ASSERT_EQ(runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine %3 vol 0.5").arg(file).arg(seconds).arg(hz)), 0);
         auto p = std::make_unique<QProcess>();
-        p->start(QStringLiteral("paplay"), {QStringLiteral("--device=") + sink, QStringLiteral("--latency-msec=20"), file});
+        p->start(QStringLiteral("paplay"), {QStringLiteral("--device=") + sink, QStringLiteral("--latency-msec=200"), file});
         ASSERT_TRUE(p->waitForStarted(5000));
         players.push_back(std::move(p));
     }
