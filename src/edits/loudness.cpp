@@ -66,7 +66,7 @@ LoudnessMeasurement measureLoudness(const QString &clipFile)
 
 double normalizingGainDb(const LoudnessMeasurement &m)
 {
-    return std::min(kTargetLoudnessLufs - m.integratedLufs, kTruePeakCeilingDbtp - m.truePeakDbtp);
+    return std::min(kTargetLoudnessLufs - m.integratedLufs, kTruePeakCeilingDbtp - kTruePeakMarginDb - m.truePeakDbtp);
 }
 
 EditResult normalizeLoudness(const QString &clipFile, double *appliedGainDb)

@@ -8,6 +8,10 @@
 // The ringtone target: -14 LUFS integrated, the true peak at most -1 dBTP.
 constexpr double kTargetLoudnessLufs = -14.0;
 constexpr double kTruePeakCeilingDbtp = -1.0;
+// True-peak meters rebuild the wave between the samples in different ways and
+// read up to about half a dB apart; a gain that the peak limits aims this far
+// under the ceiling, so that the peak stays under it on any meter.
+constexpr double kTruePeakMarginDb = 0.5;
 // Gated integrated loudness needs at least one 400 ms block.
 constexpr double kShortestMeasurableSeconds = 0.4;
 
@@ -25,7 +29,7 @@ struct LoudnessMeasurement {
 LoudnessMeasurement measureLoudness(const QString &clipFile);
 
 // The gain in dB that moves `m` to the target, lowered where needed so that
-// the true peak lands at or below the ceiling.
+// the true peak lands at or below the ceiling less the margin.
 double normalizingGainDb(const LoudnessMeasurement &m);
 
 // Measures the clip and applies normalizingGainDb() to every sample in one

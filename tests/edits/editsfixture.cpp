@@ -48,6 +48,6 @@ EditsTest::EditsTest()
 QString EditsTest::makeClip(const QString &name, const QString &format, const QString &synth) const
 {
     const QString path = env.paths().workFile(name);
-    EXPECT_EQ(runShell(QStringLiteral("sox -D -n %1 '%2' %3").arg(format, path, synth)), 0) << name.toStdString();
+    EXPECT_EQ(runShell(QStringLiteral("sox -R -D -n %1 '%2' %3").arg(format, path, synth)), 0) << name.toStdString();
     return path;
 }

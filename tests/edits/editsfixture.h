@@ -22,7 +22,8 @@ class EditsTest : public ::testing::Test {
 protected:
     EditsTest();
     // A clip file in the working folder made by `sox -n FORMAT clip SYNTH`
-    // (e.g. "-r 44100 -c 2 -b 16", "synth 3 sine 440 vol 0.5").
+    // (e.g. "-r 44100 -c 2 -b 16", "synth 3 sine 440 vol 0.5"), the same
+    // noise on every run.
     QString makeClip(const QString &name, const QString &format, const QString &synth) const;
     QString historyFolder() const { return env.paths().scratchFile(QStringLiteral("history")); }
 
