@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   cmake g++ clang ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libpulse-dev libmpg123-dev libsndfile1-dev libopenmpt-dev libmp3lame-dev libsoxr-dev libcurl4-openssl-dev
+  libpulse-dev libmpg123-dev libsndfile1-dev libopenmpt-dev libmp3lame-dev libsoxr-dev libebur128-dev libcurl4-openssl-dev
   libgtest-dev libclang-rt-14-dev
   # llvm-symbolizer for clang's sanitizer runtime: the leak suppressions
   # match function names, which only a symbolized stack has.
