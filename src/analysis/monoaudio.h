@@ -1,0 +1,26 @@
+#pragma once
+#include "analysis/pcmsource.h"
+
+#include <QString>
+#include <atomic>
+#include <vector>
+
+// A source mixed down to one channel and resampled for the analysis.
+struct MonoAudio {
+    std::vector<float> samples;
+    int rate = 0;
+    QString error;          // the source was unusable or could not be read
+    bool cancelled = false;
+
+    double seconds() const { return rate > 0 ? double(samples.size()) / rate : 0.0; }
+};
+
+// The rate every analysis works at: enough for pitch classes and onsets,
+// a quarter of the samples of a CD-rate stereo song.
+constexpr int analysisRate = 22050;
+
+// Pulls the whole source, averages its channels and resamples the result to
+// `rate` with libsoxr, block by block. Stops early when *cancel turns true.
+MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel);
+
+bool isCancelled(const std::atomic<bool> *cancel);
