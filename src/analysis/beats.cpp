@@ -9,7 +9,7 @@ namespace {
 
 // A window of about 46 ms and a hop of about 6 ms at the analysis rate:
 // the hop bounds how finely a beat is placed.
-constexpr uint_t windowSize = 1024;
+constexpr uint_t windowSize = 512;
 constexpr uint_t hopSize = 128;
 constexpr double silentPower = 1e-6; // mean square below -60 dBFS
 

@@ -9,10 +9,10 @@ namespace {
 constexpr float keptShare = 0.1f;  // the share of cell pairs counted as alike
 constexpr float penalty = -2.0f;   // of a path's step through an unlike cell
 constexpr float minimumSpread = 0.02f; // between the threshold and a perfect match
-constexpr float bend = 0.3f;       // the cost of a step off the diagonal
+constexpr float bend = 1.0f;       // the cost of a step off the diagonal
 // A repetition runs at about the segment's own tempo: its length is within
 // these shares of the segment's.
-constexpr double shortestPath = 0.8, longestPath = 1.25;
+constexpr double shortestPath = 0.9, longestPath = 1.1;
 constexpr float unreachable = -1e30f;
 constexpr double clearPath = 0.4; // the least mean score of a repetition's cells
 
@@ -58,34 +58,36 @@ SegmentFitness RepetitionFinder::fitnessOf(FrameSpan segment) const
     // the song and column c of the segment (three rows kept); `ended` the
     // best of a family whose paths all end before the current row.
     std::vector<float> rows[3] = {std::vector<float>(size_t(m)), std::vector<float>(size_t(m)), std::vector<float>(size_t(m))};
+    // The first row of the path through each cell, to check its tempo.
+    std::vector<int> starts[3] = {std::vector<int>(size_t(m)), std::vector<int>(size_t(m)), std::vector<int>(size_t(m))};
     std::vector<uint8_t> steps(size_t(n) * size_t(m));
     std::vector<uint8_t> endedAt(size_t(n) + 1, 0);
     float ended = 0;
     for (int r = 0; r < n; ++r) {
         float *cur = rows[r % 3].data();
         const float *up = rows[(r + 2) % 3].data(), *up2 = rows[(r + 1) % 3].data();
+        int *start = starts[r % 3].data();
+        const int *startUp = starts[(r + 2) % 3].data(), *startUp2 = starts[(r + 1) % 3].data();
         const float *scored = scored_.data() + size_t(r) * size_t(n) + size_t(segment.start);
         uint8_t *step = steps.data() + size_t(r) * size_t(m);
         cur[0] = ended + scored[0];
+        start[0] = r;
         step[0] = Begin;
         for (int c = 1; c < m; ++c) {
             float best = r > 0 ? up[c - 1] : unreachable;
-            step[c] = Diagonal;
+            int from = startUp[c - 1];
+            uint8_t how = Diagonal;
             if (r > 1 && up2[c - 1] - bend > best)
-                best = up2[c - 1] - bend, step[c] = TwoRows;
+                best = up2[c - 1] - bend, from = startUp2[c - 1], how = TwoRows;
             if (r > 0 && c > 1 && up[c - 2] - bend > best)
-                best = up[c - 2] - bend, step[c] = TwoColumns;
+                best = up[c - 2] - bend, from = startUp[c - 2], how = TwoColumns;
             cur[c] = best > unreachable ? best + scored[c] : unreachable;
+            start[c] = from;
+            step[c] = how;
         }
         // A path ends here only at about the segment's tempo.
-        int row = r, c = m - 1;
-        while (c > 0 && row >= 0) {
-            const uint8_t s = steps[size_t(row) * size_t(m) + size_t(c)];
-            row -= s == TwoRows ? 2 : 1;
-            c -= s == TwoColumns ? 2 : 1;
-        }
-        const int length = r - row + 1;
-        if (cur[m - 1] > ended && c == 0 && row >= 0 && length >= shortestPath * m && length <= longestPath * m) {
+        const int length = r - start[m - 1] + 1;
+        if (cur[m - 1] > ended && length >= shortestPath * m && length <= longestPath * m) {
             ended = cur[m - 1];
             endedAt[size_t(r) + 1] = 1;
         }

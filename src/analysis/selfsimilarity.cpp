@@ -8,21 +8,36 @@ namespace {
 // A match under a shift of the pitch classes counts a little less than one
 // as it is: chords of one song often resemble others transposed for a bar
 // or two, while a section repeated a key higher matches all along.
-constexpr float shiftedWeight = 0.9f;
+constexpr float shiftedWeight = 1.0f;
+
+template <int dims> void sumProducts(const float *const *a, const float *const *b, int count, float *out)
+{
+    for (int i = 0; i < count; ++i) {
+        float sum = 0;
+        for (int d = 0; d < dims; ++d)
+            sum += a[d][i] * b[d][i];
+        out[i] = sum;
+    }
+}
 
 // dots[i] = v(i) . shift(v(i + lag), by), for i < frames - lag: the
 // values of a vector shifted circularly by `by` places.
 void diagonalDots(const FrameVectors &v, int lag, int by, std::vector<float> &dots)
 {
     const int count = v.frames - lag;
-    dots.assign(size_t(count), 0.0f);
+    dots.resize(size_t(count));
     float *out = dots.data();
-    for (int d = 0; d < v.dims; ++d) {
-        const float *a = v.row(d);
-        const float *b = v.row((d + by) % v.dims) + lag;
-        for (int i = 0; i < count; ++i)
-            out[i] += a[i] * b[i];
+    // Pitch classes and bands alike come in twelves or sixteens: the sum
+    // over them stays in registers while the frames run in vectors.
+    const float *a[SongFeatures::bands] = {}, *b[SongFeatures::bands] = {};
+    for (int d = 0; d < v.dims && d < SongFeatures::bands; ++d) {
+        a[d] = v.row(d);
+        b[d] = v.row((d + by) % v.dims) + lag;
     }
+    if (v.dims == SongFeatures::classes)
+        sumProducts<SongFeatures::classes>(a, b, count, out);
+    else if (v.dims == SongFeatures::bands)
+        sumProducts<SongFeatures::bands>(a, b, count, out);
 }
 
 // Centred moving average of `width` values (fewer at the ends), in place.

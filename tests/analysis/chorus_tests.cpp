@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -64,7 +65,13 @@ TEST_P(ChorusOfSong, MarksOneChorusAndOffersOtherSectionsNext)
 INSTANTIATE_TEST_SUITE_P(Songs, ChorusOfSong,
                          testing::Values(SongPlan{"IVCVCBCO", 120, 0, 22050, 1, 11},
                                          SongPlan{"IVCVCBCO", 96, 1, 44100, 2, 12},
-                                         SongPlan{"VCVCBCO", 132, 0, 22050, 1, 13}));
+                                         SongPlan{"VCVCBCO", 132, 0, 22050, 1, 13},
+                                         SongPlan{"IVVCVCBCCO", 104, 2, 22050, 1, 14}),
+                         [](const testing::TestParamInfo<SongPlan> &info) {
+                             const SongPlan &p = info.param;
+                             return p.form + "_" + std::to_string(int(p.bpm)) + "bpm" +
+                                    (p.lastChorusShift ? "_last_chorus_up_" + std::to_string(p.lastChorusShift) : "");
+                         });
 
 struct Unrepeated {
     const char *name;
