@@ -10,8 +10,7 @@ runs=${2:-5}
 need aubio
 
 song=$tmp/song.wav
-"$bin/bench_analysis" song "$song" IVCVCBCVCO 128
-cat "$song" >/dev/null
+make_song "$song" IVCVCBCVCO 128
 
 ours() { timed "$bin/bench_analysis" beats "$song"; echo "$timed_ms $timed_out"; }
 reference() { aubio beat "$song" >"$tmp/aubio.txt"; }

@@ -11,8 +11,7 @@ runs=${2:-5}
 need soxi
 
 song=$tmp/song.wav
-"$bin/bench_analysis" song "$song" IVCVCBCVCVCBCO 104
-cat "$song" >/dev/null # in the page cache, as a freshly imported clip is
+make_song "$song" IVCVCBCVCVCBCO 104
 
 ms=()
 for r in $(seq "$runs"); do

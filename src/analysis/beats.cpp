@@ -124,9 +124,7 @@ BeatResult findBeats(const PcmSource &source, const std::atomic<bool> *cancel)
 {
     BeatResult result;
     const MonoAudio audio = readMono(source, analysisRate, cancel);
-    result.error = audio.error;
-    result.cancelled = audio.cancelled;
-    if (!result.error.isEmpty() || result.cancelled)
+    if (passOnFailure(audio, result))
         return result;
     result.beats = beatsOf(audio, cancel);
     result.cancelled = isCancelled(cancel);

@@ -269,9 +269,7 @@ ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel
 {
     ChorusResult result;
     const MonoAudio audio = readMono(source, analysisRate, cancel);
-    result.error = audio.error;
-    result.cancelled = audio.cancelled;
-    if (!result.error.isEmpty() || result.cancelled)
+    if (passOnFailure(audio, result))
         return result;
     if (audio.seconds() < shortestSong) {
         result.error = noRepetition();

@@ -24,3 +24,12 @@ constexpr int analysisRate = 22050;
 MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel);
 
 bool isCancelled(const std::atomic<bool> *cancel);
+
+// Hands an unusable source or a cancel on to an analysis's result (which
+// has `error` and `cancelled`); true when there is nothing to analyse.
+template <typename Result> bool passOnFailure(const MonoAudio &audio, Result &result)
+{
+    result.error = audio.error;
+    result.cancelled = audio.cancelled;
+    return !result.error.isEmpty() || result.cancelled;
+}
