@@ -1,26 +1,34 @@
 // The chorus of a song, found as its most repeated section.
 //
-// The song is mixed to mono at 22050 Hz (libsoxr). Its harmony is described
-// by chroma: the energy of each of the twelve pitch classes in FFTW power
-// spectra of 0.37 s windows, shared out so that each window sums to one
-// (a soft and a loud passage of the same chords look alike), smoothed over
-// about a second and kept about five times a second. The self-similarity of
-// those frames compares every two of them under all twelve circular shifts
-// of the pitch classes and keeps the best, after averaging along the
-// diagonals over a few seconds: a repeated passage then shows as a stripe
-// parallel to the diagonal, even when it comes back a key higher.
+// The song is mixed to mono at 22050 Hz (libsoxr). FFTW power spectra of
+// 0.37 s windows every 93 ms give two descriptions of it. The harmony:
+// chroma, the energy of each of the twelve pitch classes, shared out so that
+// each window sums to one (a soft and a loud passage of the same chords look
+// alike), less its mean over the classes (what noise and drums spread over
+// all of them). The sound: the log energy of sixteen bands. Both are
+// smoothed over about a second and kept about five times a second.
+//
+// The self-similarity of the chroma compares every two frames under all
+// twelve circular shifts of the pitch classes and keeps the best, after
+// averaging along the diagonals over six seconds: a repeated passage shows
+// as a stripe parallel to the diagonal, even when it comes back a key
+// higher, while chance likeness of a chord or two fades.
 //
 // Sections are bounded where the song changes: at peaks of a novelty curve,
-// a checkerboard kernel slid along the diagonal of the plain similarity.
-// Every stretch between two such boundaries, of 6 to 45 s, is rated by its
-// repetition fitness: the best family of non-overlapping paths along the
-// stripes that covers it elsewhere in the song, scoring how strongly (the
-// similarity along the paths) and how much (the share of the song they
-// cover, so how often) it repeats. Louder sections gain a little, sections
-// in the first seconds lose a little (intros repeat their material without
-// being the hook). The best becomes the first candidate; the next ones are
-// the best of the rest that neither overlap an earlier candidate nor are
-// one of its repetitions.
+// a checkerboard kernel slid along the diagonal of the plain similarity of
+// the harmony and of the sound. Every stretch between two boundaries, of 6
+// to 45 s, is rated by its repetition fitness: the best family of
+// non-overlapping paths through the similarity that covers it elsewhere in
+// the song, each at about its own tempo; the paths that follow a clear
+// stripe are its repetitions, rated by how strongly (the similarity along
+// them) and how much (the share of the song they cover, so how often) it
+// repeats. A tenth more for each further repetition, a little more for a
+// louder section, a little less for one in the first seconds (intros repeat
+// their material without being the hook), and less for a stretch across a
+// strong boundary (two sections, such as a verse and its chorus, are not
+// one). The best becomes the first candidate; the next ones are the best of
+// the rest that neither overlap an earlier candidate nor are one of its
+// repetitions.
 //
 // A candidate starts at its section's start and lasts the section's length,
 // both ends moved to the nearest beat (aubio), at least 10 s (a shorter
@@ -41,6 +49,7 @@
 namespace {
 
 constexpr double shortestSong = 20.0;
+constexpr double longestSong = 15 * 60.0; // beyond, a long recording: its start is searched
 constexpr double shortestStretch = 10.0, longestStretch = 40.0;
 constexpr double shortestSection = 6.0, longestSection = 45.0;
 constexpr int mostFeatureFrames = 1800;  // about 5.6 minutes at full detail
@@ -268,7 +277,7 @@ ChorusResult ChorusSearch::run(std::future<std::vector<double>> &beats, const st
 ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel)
 {
     ChorusResult result;
-    const MonoAudio audio = readMono(source, analysisRate, cancel);
+    const MonoAudio audio = readMono(source, analysisRate, cancel, longestSong);
     if (passOnFailure(audio, result))
         return result;
     if (audio.seconds() < shortestSong) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <soxr.h>
 
@@ -35,7 +36,7 @@ bool resampleInto(soxr_t soxr, const float *in, size_t frames, double ratio, std
 
 bool isCancelled(const std::atomic<bool> *cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
-MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel)
+MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel, double maxSeconds)
 {
     MonoAudio mono;
     mono.rate = rate;
@@ -55,8 +56,9 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
             return mono;
         }
     }
+    const size_t most = maxSeconds > 0 ? size_t(maxSeconds * rate) : SIZE_MAX;
     if (source.frames > 0)
-        mono.samples.reserve(size_t(double(source.frames) * ratio) + 4096);
+        mono.samples.reserve(std::min(most, size_t(double(source.frames) * ratio) + 4096));
     std::vector<float> block(size_t(blockFrames) * size_t(source.channels));
     std::vector<float> mixed(blockFrames);
     const float scale = 1.0f / float(source.channels);
@@ -70,7 +72,7 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
             mono.error = QStringLiteral("The clip could not be read.");
             return mono;
         }
-        if (got == 0)
+        if (got == 0 || mono.samples.size() >= most)
             break;
         for (int64_t f = 0; f < got; ++f) {
             const float *frame = block.data() + f * source.channels;
@@ -89,5 +91,7 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
     }
     if (soxr && !resampleInto(soxr.get(), nullptr, 0, ratio, mono.samples))
         mono.error = unreadable();
+    if (mono.samples.size() > most)
+        mono.samples.resize(most);
     return mono;
 }

@@ -19,9 +19,10 @@ struct MonoAudio {
 // a quarter of the samples of a CD-rate stereo song.
 constexpr int analysisRate = 22050;
 
-// Pulls the whole source, averages its channels and resamples the result to
-// `rate` with libsoxr, block by block. Stops early when *cancel turns true.
-MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel);
+// Pulls the source, averages its channels and resamples the result to
+// `rate` with libsoxr, block by block: all of it, or its first `maxSeconds`
+// when that is above 0. Stops early when *cancel turns true.
+MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel, double maxSeconds = 0);
 
 bool isCancelled(const std::atomic<bool> *cancel);
 

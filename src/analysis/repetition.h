@@ -24,16 +24,15 @@ struct SegmentFitness {
 // Finds, for a segment, the family of non-overlapping paths through the
 // self-similarity that best explains its repetitions, and rates it (the
 // segment "fitness" of music-structure research). Each path runs over the
-// whole segment, at a tempo between half and double, along cells of the
-// similarity above a threshold that keeps its strongest share; a cell below
-// costs a penalty, so a path follows a stripe or is not taken at all.
+// whole segment at about its tempo (within a tenth; a step off the diagonal
+// costs), along cells of the similarity above a threshold that keeps its
+// strongest tenth; a cell below costs a penalty, so a path follows a stripe
+// or is not taken at all. Only the paths whose cells are clearly alike on
+// the whole count as repetitions.
 class RepetitionFinder {
 public:
     explicit RepetitionFinder(const SelfSimilarity &similarity);
 
-    // False when the similarity is flat (a single sound throughout): then
-    // nothing counts as a repetition.
-    bool hasContrast() const { return contrast_; }
     // The median similarity of two frames of the song.
     float background() const { return background_; }
 
@@ -46,5 +45,5 @@ private:
     const SelfSimilarity &similarity_;
     std::vector<float> scored_; // n x n: 0..1 above the threshold, the penalty below
     float background_ = 0;
-    bool contrast_ = false;
+    bool contrast_ = false; // false when flat (one sound throughout): nothing repeats
 };

@@ -5,11 +5,6 @@
 
 namespace {
 
-// A match under a shift of the pitch classes counts a little less than one
-// as it is: chords of one song often resemble others transposed for a bar
-// or two, while a section repeated a key higher matches all along.
-constexpr float shiftedWeight = 1.0f;
-
 template <int dims> void sumProducts(const float *const *a, const float *const *b, int count, float *out)
 {
     for (int i = 0; i < count; ++i) {
@@ -75,9 +70,8 @@ SelfSimilarity selfSimilarityOf(const SongFeatures &features, int smoothFrames, 
         for (int by = 0; by < chroma.dims; ++by) {
             diagonalDots(chroma, lag, by, dots);
             smoothAlong(dots, smoothFrames, prefix);
-            const float weight = by == 0 ? 1.0f : shiftedWeight;
             for (size_t i = 0; i < dots.size(); ++i)
-                best[i] = std::max(best[i], weight * dots[i]);
+                best[i] = std::max(best[i], dots[i]);
         }
     }
     s.n = n;

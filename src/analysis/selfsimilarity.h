@@ -4,7 +4,7 @@
 #include <atomic>
 #include <vector>
 
-// How alike every two frames of a song are, 0..1, symmetric, 1 on the
+// How alike every two frames of a song are, at most 1, symmetric, 1 on the
 // diagonal (0 where a frame is silent).
 struct SelfSimilarity {
     int n = 0;
