@@ -122,13 +122,15 @@ std::vector<double> beatsOf(const MonoAudio &audio, const std::atomic<bool> *can
 
 BeatResult findBeats(const PcmSource &source, const std::atomic<bool> *cancel)
 {
-    BeatResult result;
-    const MonoAudio audio = readMono(source, analysisRate, cancel);
-    if (passOnFailure(audio, result))
+    return withinMemory<BeatResult>([&] {
+        BeatResult result;
+        const MonoAudio audio = readMono(source, analysisRate, cancel);
+        if (passOnFailure(audio, result))
+            return result;
+        result.beats = beatsOf(audio, cancel);
+        result.cancelled = isCancelled(cancel);
+        if (result.cancelled)
+            result.beats.clear();
         return result;
-    result.beats = beatsOf(audio, cancel);
-    result.cancelled = isCancelled(cancel);
-    if (result.cancelled)
-        result.beats.clear();
-    return result;
+    });
 }

@@ -274,7 +274,9 @@ ChorusResult ChorusSearch::run(std::future<std::vector<double>> &beats, const st
 
 } // namespace
 
-ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel)
+namespace {
+
+ChorusResult chorusOf(const PcmSource &source, const std::atomic<bool> *cancel)
 {
     ChorusResult result;
     const MonoAudio audio = readMono(source, analysisRate, cancel, longestSong);
@@ -299,4 +301,11 @@ ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel
     }
     ChorusSearch search(features, audio.seconds());
     return search.run(beats, cancel);
+}
+
+} // namespace
+
+ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel)
+{
+    return withinMemory<ChorusResult>([&] { return chorusOf(source, cancel); });
 }

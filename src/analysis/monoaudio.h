@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <atomic>
+#include <new>
 #include <vector>
 
 // A source mixed down to one channel and resampled for the analysis.
@@ -33,4 +34,17 @@ template <typename Result> bool passOnFailure(const MonoAudio &audio, Result &re
     result.error = audio.error;
     result.cancelled = audio.cancelled;
     return !result.error.isEmpty() || result.cancelled;
+}
+
+// Runs an analysis; a clip too long for the memory there is gets a message
+// instead of ending the program.
+template <typename Result, typename Analysis> Result withinMemory(Analysis analysis)
+{
+    try {
+        return analysis();
+    } catch (const std::bad_alloc &) {
+        Result result;
+        result.error = QStringLiteral("The clip is too long to be analysed.");
+        return result;
+    }
 }
