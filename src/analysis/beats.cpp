@@ -7,15 +7,12 @@
 
 namespace {
 
-// A window of about 46 ms and a hop of about 6 ms at the analysis rate:
+// A window of about 23 ms and a hop of about 6 ms at the analysis rate:
 // the hop bounds how finely a beat is placed.
 constexpr uint_t windowSize = 512;
 constexpr uint_t hopSize = 128;
 constexpr double silentPower = 1e-6; // mean square below -60 dBFS
 
-// The tracker now and then lets a beat or two of a steady pulse pass
-// unmarked; a gap of a whole number of the usual beat lengths gets the
-// beats it skipped, evenly spaced.
 double medianGap(const std::vector<double> &beats)
 {
     std::vector<double> gaps;
@@ -25,6 +22,9 @@ double medianGap(const std::vector<double> &beats)
     return gaps[gaps.size() / 2];
 }
 
+// The tracker now and then lets a beat or two of a steady pulse pass
+// unmarked; a gap of a whole number of the usual beat lengths gets the
+// beats it skipped, evenly spaced.
 void fillSkippedBeats(std::vector<double> &beats, double period)
 {
     std::vector<double> filled{beats.front()};
