@@ -90,7 +90,7 @@ Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ra
             continue;
         if (Outcome walked = visitFrames(in, info, first, count, changeAndWrite); !walked.ok()) {
             out.cancelWriting();
-            return Outcome::failure(unchanged(clipFile, walked.error));
+            return Outcome::failure(unchanged(clipFile, walked.error()));
         }
         next = first + count;
     }

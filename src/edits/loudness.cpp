@@ -47,7 +47,7 @@ LoudnessMeasurement measureLoudness(const QString &clipFile)
 {
     WavInfo info;
     if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
-        return failed(read.error);
+        return failed(read.error());
     if (info.frames() < qint64(std::ceil(kShortestMeasurableSeconds * info.sampleRate)))
         return failed(QStringLiteral("The clip %1 is too short to measure its loudness: it needs at least %2 s.")
                           .arg(clipFile)
@@ -60,7 +60,7 @@ LoudnessMeasurement measureLoudness(const QString &clipFile)
         ebur128_add_frames_float(meter.get(), samples, size_t(frames));
     });
     if (!walked.ok())
-        return failed(QStringLiteral("The clip %1 cannot be read: %2").arg(clipFile, walked.error));
+        return failed(QStringLiteral("The clip %1 cannot be read: %2").arg(clipFile, walked.error()));
     return readMeter(meter.get(), info, clipFile);
 }
 
