@@ -116,7 +116,8 @@ TEST_F(OrderTest, PauseAndResumeKeepThePosition)
 {
     importClips(1, 4);
     MMControl *player = form->MMCPlayList();
-    click("CmdPause"); // nothing open: nothing happens
+    editor().player().Timer1_Timer(); // a listed clip enables the player's buttons
+    click("CmdPause");                // nothing open: nothing happens
     EXPECT_FALSE(player->isOpen());
 
     panel().List1->setCurrentRow(0);

@@ -54,6 +54,9 @@ TEST_F(PlayerTest, WithoutPlayListOnlyTheSelectedEntryPlays)
 
 TEST_F(PlayerTest, PlayWithoutSelectionAsksForOne)
 {
+    importShortClips(1, 0.1);
+    panel().List1->setCurrentRow(-1);
+    player().Timer1_Timer(); // a listed clip enables Play
     click("CmdPlay");
     EXPECT_EQ(dialogs.texts(), QStringList{"Please select the song to play"});
 }
