@@ -1,5 +1,4 @@
 #include "base/wavformat.h"
-#include "base/wavheader.h"
 #include "editor/cliptrimmer.h"
 #include "editorfixture.h"
 #include "platform/mci/mmcontrol.h"
@@ -8,8 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QtEndian>
-#include <random>
 
 namespace {
 
@@ -176,50 +173,3 @@ TEST_F(TrimTest, DoneCutsTheClipThatWasOpenedWhateverTheListPlayerSelectsSince)
     EXPECT_TRUE(dialogs.messages[0].text.contains("was removed")) << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(audioOf(a).size(), stretch(source, info, 500, 1500).size());
 }
-
-// Clips whose every frame holds its own index, at rates and lengths that are
-// not whole milliseconds, cut at many mark pairs: the kept frames are exactly
-// [round(in * rate / 1000), round(out * rate / 1000)), to the last frame when
-// Mark Out is the clip's end.
-class RampCutTest : public TrimTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
-
-TEST_P(RampCutTest, KeepsExactlyTheFramesBetweenTheMarks)
-{
-    const auto [rate, frames] = GetParam();
-    QByteArray ramp = wavHeaderBytes(WavHeader::make(1, quint32(rate), 32, qint64(frames) * 4));
-    for (qint32 i = 0; i < frames; ++i)
-        ramp.append(reinterpret_cast<const char *>(&i), 4);
-    const QString song = env.homeFile(QStringLiteral("ramp.wav"), ramp);
-    importThroughDialog(song);
-    const QString clip = env.paths().clipFile(QStringLiteral("ramp"));
-    panel().List1->setCurrentRow(0);
-
-    std::mt19937 random(unsigned(rate) ^ unsigned(frames));
-    const int length = int(qint64(frames) * 1000 / rate);
-    std::vector<std::pair<int, int>> marks = {{0, length}, {1, length}, {0, 1}, {length - 1, length}};
-    std::uniform_int_distribution<int> ms(0, length);
-    while (marks.size() < 60) {
-        const int x = ms(random), y = ms(random);
-        if (x != y)
-            marks.push_back({std::min(x, y), std::max(x, y)});
-    }
-    for (const auto &[in, out] : marks) {
-        ASSERT_TRUE(writeFile(clip, ramp));
-        editor().trimmer().List1_DblClick();
-        ASSERT_EQ(form->MMCEdit()->Length(), length);
-        editor().trimmer().setMarks(in, out);
-        click("CmdEditDone");
-        ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
-        const qint64 first = std::llround(in * double(rate) / 1000);
-        const qint64 end = out >= length ? frames : std::llround(out * double(rate) / 1000);
-        const QByteArray kept = audioOf(clip);
-        ASSERT_EQ(kept.size(), (end - first) * 4) << in << ".." << out;
-        for (qint64 i = 0; i < end - first; ++i)
-            ASSERT_EQ(qFromLittleEndian<qint32>(kept.constData() + i * 4), first + i) << in << ".." << out << " @" << i;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Rates, RampCutTest,
-                         ::testing::Values(std::pair{44100, 101'117}, std::pair{22050, 50'003},
-                                           std::pair{11025, 25'999}, std::pair{8000, 20'003},
-                                           std::pair{48000, 96'031}));
