@@ -6,9 +6,10 @@ PACKAGES=(
   cmake g++ clang ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpulse-dev libmpg123-dev libsndfile1-dev libopenmpt-dev libmp3lame-dev libsoxr-dev libcurl4-openssl-dev
+  libavcodec-dev libavformat-dev libavutil-dev libvorbis-dev libogg-dev libopusenc-dev libopus-dev libtag1-dev
   libgtest-dev libclang-rt-14-dev
   pulseaudio pulseaudio-utils xvfb xauth
-  sox libsox-fmt-all ffmpeg mpg123 lame python3
+  sox libsox-fmt-all ffmpeg mpg123 lame opus-tools python3
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
