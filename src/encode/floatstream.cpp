@@ -11,7 +11,7 @@ namespace {
 constexpr qint64 kBlockFrames = 4096;
 }
 
-QString cancelledReason() { return QStringLiteral("cancelled"); }
+QString cancelledReason() { return QStringLiteral("the save was cancelled"); }
 
 FloatStream::FloatStream(WavSource &source, const EncodeProgress &progress, int rate, int channels)
     : source_(source), progress_(progress), rate_(rate ? rate : source.rate()),

@@ -32,7 +32,15 @@ int outputFormat(RingtoneFormat format, int subformat)
     }
 }
 
-QString sndfileError(SNDFILE *file) { return QString::fromLocal8Bit(sf_strerror(file)); }
+// libsndfile's text without its "System error : " head and closing stop.
+QString sndfileError(SNDFILE *file)
+{
+    QString text = QString::fromLocal8Bit(sf_strerror(file)).trimmed();
+    text.remove(QLatin1String("System error : "));
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
 
 template <class Sample, class Writer>
 QString copySamples(const EncodeTarget &target, SNDFILE *out, Writer writeFrames)

@@ -21,7 +21,7 @@ struct FaultCase {
 };
 
 const FaultCase kFaults[] = {
-    {Fault::UnwritableFolder, "UnwritableFolder", ""},
+    {Fault::UnwritableFolder, "UnwritableFolder", "permi"}, // "Permission denied", "Operation not permitted"
     {Fault::Cancelled, "Cancelled", "cancelled"},
     {Fault::MissingWav, "MissingWav", "is missing"},
     {Fault::BrokenWav, "BrokenWav", "cannot be read"},
