@@ -37,7 +37,8 @@ QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress)
     AtomicOutput out(job.outPath);
     if (!out.error().isEmpty())
         return cannotSave(job.outPath, out.error());
-    QString why = encode(job.format, EncodeTarget{source, out, progress, job});
+    const EncodeProgress goOn = progress ? progress : [](double) { return true; };
+    QString why = encode(job.format, EncodeTarget{source, out, goOn, job});
     if (why.isEmpty())
         why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
     if (why.isEmpty())

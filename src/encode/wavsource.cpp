@@ -50,7 +50,9 @@ QString WavSource::open(const QString &path, std::optional<double> keepSeconds, 
     subformat_ = si.format & SF_FORMAT_SUBMASK;
     frames_ = si.frames;
     if (keepSeconds)
-        frames_ = std::min(frames_, qint64(std::llround(*keepSeconds * rate_)));
+        frames_ = std::clamp(qint64(std::llround(*keepSeconds * rate_)), qint64(0), frames_);
+    if (frames_ <= 0)
+        return QStringLiteral("the joined audio %1 holds no sound").arg(quoted(path));
     fadeFrames_ = std::min(frames_, qint64(std::llround(std::max(0.0, fadeSeconds) * rate_)));
     // Float samples are written out as they are; integers keep their bits.
     sf_command(sf_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);

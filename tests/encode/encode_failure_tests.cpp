@@ -1,5 +1,5 @@
 // Saves that fail, in every format: a folder that cannot be written, a
-// cancel, a missing or broken WAV, a file that cannot grow (a disk that
+// cancel, a missing, broken or empty WAV, a file that cannot grow (a disk that
 // fills part way). Each gives a message naming the file and the reason,
 // leaves the old file's bytes and leaves no temporary file.
 #include "encodefixture.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-enum class Fault { UnwritableFolder, Cancelled, MissingWav, BrokenWav, FileTooLarge };
+enum class Fault { UnwritableFolder, Cancelled, MissingWav, BrokenWav, EmptyWav, FileTooLarge };
 
 struct FaultCase {
     Fault fault;
@@ -25,6 +25,7 @@ const FaultCase kFaults[] = {
     {Fault::Cancelled, "Cancelled", "cancelled"},
     {Fault::MissingWav, "MissingWav", "is missing"},
     {Fault::BrokenWav, "BrokenWav", "cannot be read"},
+    {Fault::EmptyWav, "EmptyWav", "holds no sound"}, // an encoder given nothing may not even stop cleanly
     {Fault::FileTooLarge, "FileTooLarge", "too large"},
 };
 
@@ -44,6 +45,8 @@ TEST_P(EncodeFailureTest, MessageNamesTheFileAndTheOldFileStays)
     QString wav = makeWav(QStringLiteral("joined.wav"), 5.0);
     if (fc.fault == Fault::MissingWav)
         wav = file(QStringLiteral("gone.wav"));
+    if (fc.fault == Fault::EmptyWav)
+        ASSERT_EQ(runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' trim 0 0").arg(wav)), 0);
     if (fc.fault == Fault::BrokenWav)
         ASSERT_TRUE(writeFile(wav, QByteArray("RIFF\x10\0\0\0WAVEjunk", 16) + QByteArray(3000, '\x7f')));
 
@@ -67,7 +70,7 @@ TEST_P(EncodeFailureTest, MessageNamesTheFileAndTheOldFileStays)
 
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(out))) << error.toStdString();
     EXPECT_TRUE(error.contains(QLatin1String(fc.reason), Qt::CaseInsensitive)) << error.toStdString();
-    if (fc.fault == Fault::MissingWav || fc.fault == Fault::BrokenWav)
+    if (fc.fault == Fault::MissingWav || fc.fault == Fault::BrokenWav || fc.fault == Fault::EmptyWav)
         EXPECT_TRUE(error.contains(wav)) << error.toStdString();
     EXPECT_EQ(folderSnapshot(dir.path()), before);
 }
