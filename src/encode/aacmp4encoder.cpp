@@ -1,5 +1,9 @@
 // M4R: AAC from FFmpeg's own encoder in an MP4 box whose major brand is
 // "M4A " (the ipod muxer), 44.1 kHz stereo at 256 kbit/s.
+//
+// Built as the module libclipforge_aac.so, which aacmodule.cpp loads when
+// the first M4R is saved: FFmpeg brings some hundred libraries with it,
+// whose loading would otherwise slow every start of the program.
 #include "encode/encoders.h"
 
 #include <QFile>
@@ -14,8 +18,6 @@ extern "C" {
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kChannels = 2;
 constexpr int kBitRate = 256000;
 
 QString avError(int code)
@@ -60,7 +62,7 @@ private:
 
 QString AacMp4Writer::open(const QString &path, int rate, int channels)
 {
-    if (rate != kRate || channels != kChannels)
+    if (rate != kM4rRate || channels != kM4rChannels)
         return QStringLiteral("AAC is written only at 44.1 kHz stereo");
     // FFmpeg's notes on its work (quantiser averages, the file extension)
     // mean nothing to the user; its errors still show.
@@ -83,10 +85,10 @@ QString AacMp4Writer::open(const QString &path, int rate, int channels)
 
     AVCodecContext *c = codec_.get();
     c->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    c->sample_rate = kRate;
-    av_channel_layout_default(&c->ch_layout, kChannels);
+    c->sample_rate = kM4rRate;
+    av_channel_layout_default(&c->ch_layout, kM4rChannels);
     c->bit_rate = kBitRate;
-    c->time_base = AVRational{1, kRate};
+    c->time_base = AVRational{1, kM4rRate};
     if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((rc = avcodec_open2(c, codec, nullptr)) < 0)
@@ -96,7 +98,7 @@ QString AacMp4Writer::open(const QString &path, int rate, int channels)
     stream_->time_base = c->time_base;
 
     frame_->format = c->sample_fmt;
-    frame_->sample_rate = kRate;
+    frame_->sample_rate = kM4rRate;
     frame_->nb_samples = c->frame_size;
     av_channel_layout_copy(&frame_->ch_layout, &c->ch_layout);
     if ((rc = av_frame_get_buffer(frame_.get(), 0)) < 0)
@@ -180,8 +182,7 @@ QString AacMp4Writer::finish()
 
 } // namespace
 
-QString encodeAacMp4(const EncodeTarget &target)
+extern "C" __attribute__((visibility("default"))) FloatEncoder *clipforge_new_aac_mp4_writer()
 {
-    AacMp4Writer writer;
-    return runFloatEncoder(target, writer, kRate, kChannels);
+    return new AacMp4Writer;
 }

@@ -27,6 +27,9 @@ public:
 // source's) through the encoder into the output's temporary file.
 QString runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int rate = 0, int channels = 0);
 
+// M4R: AAC at 44.1 kHz stereo in MP4, through the module that holds FFmpeg.
+constexpr int kM4rRate = 44100;
+constexpr int kM4rChannels = 2;
 QString encodeAacMp4(const EncodeTarget &target);
 QString encodeVorbis(const EncodeTarget &target);
 QString encodeOpus(const EncodeTarget &target);

@@ -5,16 +5,20 @@
 #include "encode/wavsource.h"
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <soxr.h>
 
 namespace {
-constexpr qint64 kBlockFrames = 4096;
+constexpr qint64 kBlockFrames = 16384;
 }
 
 QString cancelledReason() { return QStringLiteral("the save was cancelled"); }
 
-FloatStream::FloatStream(WavSource &source, const EncodeProgress &progress, int rate, int channels)
-    : source_(source), progress_(progress), rate_(rate ? rate : source.rate()),
+FloatStream::FloatStream(WavSource &source, int rate, int channels)
+    : source_(source), rate_(rate ? rate : source.rate()),
       channels_(channels ? channels : source.channels())
 {
     if (source.channels() > 2 || channels_ > 2 || channels_ < source.channels()) {
@@ -69,12 +73,12 @@ bool FloatStream::resample(const float *in, size_t frames, bool last)
     return true;
 }
 
+double FloatStream::fraction() const { return source_.fraction(); }
+
 bool FloatStream::next(const float *&frames, qint64 &count)
 {
     if (!error_.isEmpty() || ended_)
         return false;
-    if (!progress_(source_.fraction()))
-        return fail(cancelledReason());
     const qint64 got = source_.read(read_.data(), kBlockFrames);
     if (got < 0)
         return fail(source_.error());
@@ -99,19 +103,100 @@ bool FloatStream::next(const float *&frames, qint64 &count)
     return count > 0 || !ended_;
 }
 
+namespace {
+
+struct Block {
+    std::vector<float> frames;
+    double fraction = 0; // of the source read with this block
+};
+
+// Blocks from the reading thread to the encoding one; a few at most, so
+// that reading never runs far ahead.
+class BlockQueue {
+public:
+    // False once the encoding side has stopped taking blocks.
+    bool push(Block block)
+    {
+        std::unique_lock lock(m_);
+        roomLeft_.wait(lock, [&] { return stopped_ || blocks_.size() < kMaxBlocks; });
+        if (stopped_)
+            return false;
+        blocks_.push_back(std::move(block));
+        filled_.notify_one();
+        return true;
+    }
+    void end(const QString &error)
+    {
+        std::lock_guard lock(m_);
+        ended_ = true;
+        error_ = error;
+        filled_.notify_one();
+    }
+    // False at the end of the blocks.
+    bool pop(Block &block)
+    {
+        std::unique_lock lock(m_);
+        filled_.wait(lock, [&] { return ended_ || !blocks_.empty(); });
+        if (blocks_.empty())
+            return false;
+        block = std::move(blocks_.front());
+        blocks_.pop_front();
+        roomLeft_.notify_one();
+        return true;
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_);
+        stopped_ = true;
+        roomLeft_.notify_one();
+    }
+    QString error()
+    {
+        std::lock_guard lock(m_);
+        return error_;
+    }
+
+private:
+    static constexpr size_t kMaxBlocks = 8;
+    std::mutex m_;
+    std::condition_variable filled_, roomLeft_;
+    std::deque<Block> blocks_;
+    bool ended_ = false, stopped_ = false;
+    QString error_;
+};
+
+} // namespace
+
+// Reading and resampling run on a thread of their own while the encoder
+// works on the calling one: on two cores the encoder, by far the larger
+// part, then hardly waits. Progress is reported on the calling thread.
 QString runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int rate, int channels)
 {
-    FloatStream stream(target.source, target.progress, rate, channels);
+    FloatStream stream(target.source, rate, channels);
     if (!stream.error().isEmpty())
         return stream.error();
     if (const QString why = encoder.open(target.out.tempPath(), stream.rate(), stream.channels()); !why.isEmpty())
         return why;
-    const float *frames = nullptr;
-    qint64 count = 0;
-    while (stream.next(frames, count))
-        if (const QString why = encoder.write(frames, count); !why.isEmpty())
-            return why;
-    if (!stream.error().isEmpty())
-        return stream.error();
-    return encoder.finish();
+    BlockQueue queue;
+    std::thread reader([&] {
+        const float *frames = nullptr;
+        qint64 count = 0;
+        while (stream.next(frames, count))
+            if (!queue.push(Block{{frames, frames + count * stream.channels()}, stream.fraction()}))
+                return;
+        queue.end(stream.error());
+    });
+    QString why;
+    Block block;
+    while (why.isEmpty() && queue.pop(block)) {
+        if (!target.progress(block.fraction))
+            why = cancelledReason();
+        else
+            why = encoder.write(block.frames.data(), qint64(block.frames.size()) / stream.channels());
+    }
+    queue.stop();
+    reader.join();
+    if (why.isEmpty())
+        why = queue.error();
+    return why.isEmpty() ? encoder.finish() : why;
 }

@@ -1,10 +1,7 @@
 #pragma once
 // The source as the interleaved float frames an encoder takes: mono doubled
 // into stereo when stereo is asked for, the rate changed with libsoxr when
-// another is asked for. Hands out blocks until the source ends, reporting
-// the fraction read after each and stopping when told to.
-#include "encode/encodejob.h"
-
+// another is asked for. Hands out blocks until the source ends.
 #include <QString>
 #include <vector>
 
@@ -15,7 +12,7 @@ class FloatStream {
 public:
     // rate, channels: what the encoder takes; 0 keeps the source's. Only
     // mono and stereo sources can be made into float streams.
-    FloatStream(WavSource &source, const EncodeProgress &progress, int rate = 0, int channels = 0);
+    FloatStream(WavSource &source, int rate = 0, int channels = 0);
     ~FloatStream();
     FloatStream(const FloatStream &) = delete;
     FloatStream &operator=(const FloatStream &) = delete;
@@ -26,15 +23,15 @@ public:
     int channels() const { return channels_; }
 
     // The next block, valid until the next call: false at the end or on a
-    // failure (error() then says which), a cancel included.
+    // failure (error() then says which).
     bool next(const float *&frames, qint64 &count);
+    double fraction() const; // of the source read so far
 
 private:
     bool fail(const QString &why);
     bool resample(const float *in, size_t frames, bool last);
 
     WavSource &source_;
-    const EncodeProgress &progress_;
     soxr *soxr_ = nullptr;
     int rate_, channels_;
     bool ended_ = false;

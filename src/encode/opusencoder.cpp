@@ -3,6 +3,9 @@
 #include "encode/atomicoutput.h"
 #include "encode/encoders.h"
 
+#include "encode/wavsource.h"
+
+#include <algorithm>
 #include <opus/opusenc.h>
 
 namespace {
@@ -12,7 +15,7 @@ constexpr int kBitRate = 128000;
 
 class OpusWriter : public FloatEncoder {
 public:
-    explicit OpusWriter(const AtomicOutput &out) : out_(out) {}
+    OpusWriter(const AtomicOutput &out, int sourceBits) : out_(out), sourceBits_(sourceBits) {}
     ~OpusWriter() override;
     QString open(const QString &path, int rate, int channels) override;
     QString write(const float *frames, qint64 count) override;
@@ -24,6 +27,7 @@ private:
     QString failed(const QString &what, int code) const;
 
     const AtomicOutput &out_;
+    int sourceBits_;
     OggOpusComments *comments_ = nullptr;
     OggOpusEnc *encoder_ = nullptr;
     QString writeError_;
@@ -62,7 +66,10 @@ QString OpusWriter::open(const QString &, int rate, int channels)
     encoder_ = ope_encoder_create_callbacks(&callbacks, this, comments_, rate, channels, 0, &rc);
     if (!encoder_)
         return failed(QStringLiteral("the Opus encoder did not start"), rc);
-    if ((rc = ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kBitRate))) != OPE_OK)
+    // The source's depth: the noise below its last bit is not worth coding.
+    const int depth = std::clamp(sourceBits_, 8, 24);
+    if ((rc = ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kBitRate))) != OPE_OK
+        || (rc = ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth))) != OPE_OK)
         return failed(QStringLiteral("the Opus encoder did not start"), rc);
     return {};
 }
@@ -87,6 +94,6 @@ QString OpusWriter::finish()
 
 QString encodeOpus(const EncodeTarget &target)
 {
-    OpusWriter writer(target.out);
+    OpusWriter writer(target.out, target.source.significantBits());
     return runFloatEncoder(target, writer, kRate);
 }

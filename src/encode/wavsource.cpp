@@ -30,6 +30,16 @@ WavSource::~WavSource()
 
 bool WavSource::isFloat() const { return subformat_ == SF_FORMAT_FLOAT || subformat_ == SF_FORMAT_DOUBLE; }
 
+int WavSource::significantBits() const
+{
+    switch (subformat_) {
+    case SF_FORMAT_PCM_U8: case SF_FORMAT_PCM_S8: return 8;
+    case SF_FORMAT_PCM_16: return 16;
+    case SF_FORMAT_PCM_32: return 32;
+    default: return 24;
+    }
+}
+
 QString WavSource::open(const QString &path, std::optional<double> keepSeconds, double fadeSeconds)
 {
     path_ = path;

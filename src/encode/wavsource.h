@@ -22,6 +22,7 @@ public:
     qint64 frames() const { return frames_; } // the frames read() gives in all
     int subformat() const { return subformat_; } // libsndfile's SF_FORMAT_PCM_16, _FLOAT, ...
     bool isFloat() const;
+    int significantBits() const; // 8, 16, 24 or 32 (float: 24)
     double fraction() const { return frames_ > 0 ? double(pos_) / double(frames_) : 1.0; }
 
     // Up to n interleaved frames (integers left-aligned in 32 bits, floats
