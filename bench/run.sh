@@ -39,6 +39,7 @@ bench() {
 }
 bench import_mp3.sh "$build" "$runs"
 bench encode_mp3.sh "$build" "$runs"
+bench encode_ringtone.sh "$build" "$runs"
 bench join_wav.sh "$build" "$runs"
 bench cut_wav.sh "$build" "$runs"
 bench export_list.sh "$build" "$runs"

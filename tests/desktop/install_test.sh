@@ -19,6 +19,9 @@ entry=$prefix/share/applications/orvane-clipforge.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/orvane-clipforge.svg
 [ -x "$app/orvane-clipforge" ] || fail "no program in $app"
 [ -f "$app/libbass.so" ] || fail "no libbass.so beside the program"
+# FFmpeg comes in with the M4R writer only when one is saved, not at start.
+[ -f "$app/libclipforge_aac.so" ] || fail "no libclipforge_aac.so beside the program"
+! ldd "$app/orvane-clipforge" | grep -q libavcodec || fail "the program loads FFmpeg at start"
 [ -x "$prefix/bin/orvane-clipforge" ] || fail "no launcher in bin"
 [ -f "$entry" ] || fail "no menu entry"
 [ -f "$icon" ] || fail "no scalable icon"

@@ -1,0 +1,188 @@
+// M4R: AAC from FFmpeg's own encoder in an MP4 box whose major brand is
+// "M4A " (the ipod muxer), 44.1 kHz stereo at 256 kbit/s.
+//
+// Built as the module libclipforge_aac.so, which aacmodule.cpp loads when
+// the first M4R is saved: FFmpeg brings some hundred libraries with it,
+// whose loading would otherwise slow every start of the program.
+#include "encode/encoders.h"
+
+#include <QFile>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+}
+
+namespace {
+
+constexpr int kBitRate = 256000;
+
+QString avError(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
+struct CodecFree { void operator()(AVCodecContext *c) const { avcodec_free_context(&c); } };
+struct FrameFree { void operator()(AVFrame *f) const { av_frame_free(&f); } };
+struct PacketFree { void operator()(AVPacket *p) const { av_packet_free(&p); } };
+struct MuxerFree {
+    void operator()(AVFormatContext *f) const
+    {
+        if (f->pb)
+            avio_closep(&f->pb);
+        avformat_free_context(f);
+    }
+};
+
+class AacMp4Writer : public FloatEncoder {
+public:
+    QString open(const QString &path, int rate, int channels) override;
+    // Appends interleaved stereo frames, encoding every full AAC frame.
+    QString write(const float *frames, qint64 count) override;
+    // Encodes the frames still held, drains the encoder, closes the file.
+    QString finish() override;
+
+private:
+    QString sendFrame(AVFrame *frame);
+    QString fail(const QString &what, int code) { return QStringLiteral("%1 (%2)").arg(what, avError(code)); }
+
+    std::unique_ptr<AVFormatContext, MuxerFree> muxer_;
+    std::unique_ptr<AVCodecContext, CodecFree> codec_;
+    std::unique_ptr<AVFrame, FrameFree> frame_;
+    std::unique_ptr<AVPacket, PacketFree> packet_;
+    AVStream *stream_ = nullptr;
+    int filled_ = 0;   // frames in frame_ so far
+    qint64 pts_ = 0;   // frames sent to the encoder
+};
+
+QString AacMp4Writer::open(const QString &path, int rate, int channels)
+{
+    if (rate != kM4rRate || channels != kM4rChannels)
+        return QStringLiteral("AAC is written only at 44.1 kHz stereo");
+    // FFmpeg's notes on its work (quantiser averages, the file extension)
+    // mean nothing to the user; its errors still show.
+    av_log_set_level(AV_LOG_ERROR);
+    const AVCodec *codec = avcodec_find_encoder_by_name("aac");
+    if (!codec)
+        return QStringLiteral("this FFmpeg has no AAC encoder");
+    AVFormatContext *muxer = nullptr;
+    const QByteArray file = QFile::encodeName(path);
+    int rc = avformat_alloc_output_context2(&muxer, nullptr, "ipod", file.constData());
+    if (rc < 0)
+        return fail(QStringLiteral("the MP4 writer did not start"), rc);
+    muxer_.reset(muxer);
+    codec_.reset(avcodec_alloc_context3(codec));
+    frame_.reset(av_frame_alloc());
+    packet_.reset(av_packet_alloc());
+    stream_ = avformat_new_stream(muxer, nullptr);
+    if (!codec_ || !frame_ || !packet_ || !stream_)
+        return QStringLiteral("out of memory");
+
+    AVCodecContext *c = codec_.get();
+    c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    c->sample_rate = kM4rRate;
+    av_channel_layout_default(&c->ch_layout, kM4rChannels);
+    c->bit_rate = kBitRate;
+    c->time_base = AVRational{1, kM4rRate};
+    if (muxer->oformat->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if ((rc = avcodec_open2(c, codec, nullptr)) < 0)
+        return fail(QStringLiteral("the AAC encoder did not start"), rc);
+    if ((rc = avcodec_parameters_from_context(stream_->codecpar, c)) < 0)
+        return fail(QStringLiteral("the AAC encoder did not start"), rc);
+    stream_->time_base = c->time_base;
+
+    frame_->format = c->sample_fmt;
+    frame_->sample_rate = kM4rRate;
+    frame_->nb_samples = c->frame_size;
+    av_channel_layout_copy(&frame_->ch_layout, &c->ch_layout);
+    if ((rc = av_frame_get_buffer(frame_.get(), 0)) < 0)
+        return fail(QStringLiteral("out of memory"), rc);
+
+    if ((rc = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE)) < 0)
+        return fail(QStringLiteral("the file cannot be opened"), rc);
+    if ((rc = avformat_write_header(muxer, nullptr)) < 0)
+        return fail(QStringLiteral("the MP4 header cannot be written"), rc);
+    return {};
+}
+
+QString AacMp4Writer::sendFrame(AVFrame *frame)
+{
+    int rc = avcodec_send_frame(codec_.get(), frame);
+    if (rc < 0)
+        return fail(QStringLiteral("the AAC encoder failed"), rc);
+    while ((rc = avcodec_receive_packet(codec_.get(), packet_.get())) >= 0) {
+        av_packet_rescale_ts(packet_.get(), codec_->time_base, stream_->time_base);
+        packet_->stream_index = stream_->index;
+        rc = av_write_frame(muxer_.get(), packet_.get());
+        av_packet_unref(packet_.get());
+        if (rc < 0)
+            return fail(QStringLiteral("writing failed"), rc);
+    }
+    if (rc != AVERROR(EAGAIN) && rc != AVERROR_EOF)
+        return fail(QStringLiteral("the AAC encoder failed"), rc);
+    if (muxer_->pb->error < 0)
+        return fail(QStringLiteral("writing failed"), muxer_->pb->error);
+    return {};
+}
+
+QString AacMp4Writer::write(const float *frames, qint64 count)
+{
+    AVFrame *f = frame_.get();
+    while (count > 0) {
+        if (filled_ == 0) {
+            const int rc = av_frame_make_writable(f);
+            if (rc < 0)
+                return fail(QStringLiteral("out of memory"), rc);
+        }
+        const int take = int(std::min<qint64>(count, f->nb_samples - filled_));
+        auto *left = reinterpret_cast<float *>(f->data[0]) + filled_;
+        auto *right = reinterpret_cast<float *>(f->data[1]) + filled_;
+        for (int i = 0; i < take; ++i) {
+            left[i] = frames[2 * i];
+            right[i] = frames[2 * i + 1];
+        }
+        frames += 2 * take;
+        count -= take;
+        filled_ += take;
+        if (filled_ == f->nb_samples) {
+            f->pts = pts_;
+            pts_ += filled_;
+            filled_ = 0;
+            if (const QString why = sendFrame(f); !why.isEmpty())
+                return why;
+        }
+    }
+    return {};
+}
+
+QString AacMp4Writer::finish()
+{
+    if (filled_ > 0) {
+        // The encoder takes a short last frame.
+        frame_->nb_samples = filled_;
+        frame_->pts = pts_;
+        if (const QString why = sendFrame(frame_.get()); !why.isEmpty())
+            return why;
+    }
+    if (const QString why = sendFrame(nullptr); !why.isEmpty())
+        return why;
+    int rc = av_write_trailer(muxer_.get());
+    if (rc < 0)
+        return fail(QStringLiteral("the MP4 index cannot be written"), rc);
+    if ((rc = avio_closep(&muxer_->pb)) < 0)
+        return fail(QStringLiteral("writing failed"), rc);
+    return {};
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) FloatEncoder *clipforge_new_aac_mp4_writer()
+{
+    return new AacMp4Writer;
+}

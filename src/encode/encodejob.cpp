@@ -1,0 +1,47 @@
+#include "encode/encodejob.h"
+
+#include "encode/atomicoutput.h"
+#include "encode/encoders.h"
+#include "encode/tagsave.h"
+#include "encode/wavsource.h"
+
+namespace {
+
+QString encode(RingtoneFormat format, const EncodeTarget &target)
+{
+    switch (format) {
+    case RingtoneFormat::M4r: return encodeAacMp4(target);
+    case RingtoneFormat::Ogg: return encodeVorbis(target);
+    case RingtoneFormat::Opus: return encodeOpus(target);
+    case RingtoneFormat::Mp3: return encodeMp3(target);
+    case RingtoneFormat::Flac:
+    case RingtoneFormat::Wav: return encodeLossless(target);
+    }
+    return QStringLiteral("unknown format");
+}
+
+} // namespace
+
+std::optional<double> ringtoneLimitSeconds(RingtoneFormat format)
+{
+    if (format == RingtoneFormat::M4r)
+        return 40.0;
+    return std::nullopt;
+}
+
+QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress)
+{
+    WavSource source;
+    if (const QString why = source.open(job.wavPath, job.keepSeconds, job.fadeOutSeconds); !why.isEmpty())
+        return cannotSave(job.outPath, why);
+    AtomicOutput out(job.outPath);
+    if (!out.error().isEmpty())
+        return cannotSave(job.outPath, out.error());
+    const EncodeProgress goOn = progress ? progress : [](double) { return true; };
+    QString why = encode(job.format, EncodeTarget{source, out, goOn, job});
+    if (why.isEmpty())
+        why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
+    if (why.isEmpty())
+        why = out.commit();
+    return why.isEmpty() ? QString() : cannotSave(job.outPath, why);
+}

@@ -1,0 +1,202 @@
+#include "encode/floatstream.h"
+
+#include "encode/atomicoutput.h"
+#include "encode/encoders.h"
+#include "encode/wavsource.h"
+
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <soxr.h>
+
+namespace {
+constexpr qint64 kBlockFrames = 16384;
+}
+
+QString cancelledReason() { return QStringLiteral("the save was cancelled"); }
+
+FloatStream::FloatStream(WavSource &source, int rate, int channels)
+    : source_(source), rate_(rate ? rate : source.rate()),
+      channels_(channels ? channels : source.channels())
+{
+    if (source.channels() > 2 || channels_ > 2 || channels_ < source.channels()) {
+        fail(QStringLiteral("%1 channels cannot be saved in this format (only mono or stereo)").arg(source.channels()));
+        return;
+    }
+    read_.resize(size_t(kBlockFrames * source.channels()));
+    if (rate_ == source.rate())
+        return;
+    soxr_error_t err = nullptr;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_ = soxr_create(source.rate(), rate_, unsigned(channels_), &err, &io, &quality, nullptr);
+    if (err)
+        fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(QString::fromUtf8(err)));
+}
+
+FloatStream::~FloatStream()
+{
+    if (soxr_)
+        soxr_delete(soxr_);
+}
+
+bool FloatStream::fail(const QString &why)
+{
+    if (error_.isEmpty())
+        error_ = why;
+    return false;
+}
+
+bool FloatStream::resample(const float *in, size_t frames, bool last)
+{
+    const double ratio = double(rate_) / double(source_.rate());
+    resampled_.resize(size_t(std::ceil(double(frames) * ratio) + 256) * size_t(channels_));
+    size_t taken = 0, made = 0;
+    // The input is taken whole; the end flushes until soxr has no more.
+    while (true) {
+        size_t inDone = 0, outDone = 0;
+        if (made == resampled_.size() / size_t(channels_))
+            resampled_.resize(resampled_.size() * 2);
+        const soxr_error_t err = soxr_process(soxr_, last ? nullptr : in + taken * size_t(channels_), last ? 0 : frames - taken,
+                                              &inDone, resampled_.data() + made * size_t(channels_),
+                                              resampled_.size() / size_t(channels_) - made, &outDone);
+        if (err)
+            return fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(QString::fromUtf8(err)));
+        taken += inDone;
+        made += outDone;
+        if (last ? outDone == 0 : taken == frames)
+            break;
+    }
+    resampled_.resize(made * size_t(channels_));
+    return true;
+}
+
+double FloatStream::fraction() const { return source_.fraction(); }
+
+bool FloatStream::next(const float *&frames, qint64 &count)
+{
+    if (!error_.isEmpty() || ended_)
+        return false;
+    const qint64 got = source_.read(read_.data(), kBlockFrames);
+    if (got < 0)
+        return fail(source_.error());
+    const float *block = read_.data();
+    if (channels_ == 2 && source_.channels() == 1) {
+        mapped_.resize(size_t(got) * 2);
+        for (qint64 i = 0; i < got; ++i)
+            mapped_[size_t(2 * i)] = mapped_[size_t(2 * i + 1)] = read_[size_t(i)];
+        block = mapped_.data();
+    }
+    ended_ = got == 0;
+    if (!soxr_) {
+        frames = block;
+        count = got;
+        return !ended_;
+    }
+    if (!resample(block, size_t(got), ended_))
+        return false;
+    frames = resampled_.data();
+    count = qint64(resampled_.size()) / channels_;
+    // The flush at the end may still hand out a block.
+    return count > 0 || !ended_;
+}
+
+namespace {
+
+struct Block {
+    std::vector<float> frames;
+    double fraction = 0; // of the source read with this block
+};
+
+// Blocks from the reading thread to the encoding one; a few at most, so
+// that reading never runs far ahead.
+class BlockQueue {
+public:
+    // False once the encoding side has stopped taking blocks.
+    bool push(Block block)
+    {
+        std::unique_lock lock(m_);
+        roomLeft_.wait(lock, [&] { return stopped_ || blocks_.size() < kMaxBlocks; });
+        if (stopped_)
+            return false;
+        blocks_.push_back(std::move(block));
+        filled_.notify_one();
+        return true;
+    }
+    void end(const QString &error)
+    {
+        std::lock_guard lock(m_);
+        ended_ = true;
+        error_ = error;
+        filled_.notify_one();
+    }
+    // False at the end of the blocks.
+    bool pop(Block &block)
+    {
+        std::unique_lock lock(m_);
+        filled_.wait(lock, [&] { return ended_ || !blocks_.empty(); });
+        if (blocks_.empty())
+            return false;
+        block = std::move(blocks_.front());
+        blocks_.pop_front();
+        roomLeft_.notify_one();
+        return true;
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_);
+        stopped_ = true;
+        roomLeft_.notify_one();
+    }
+    QString error()
+    {
+        std::lock_guard lock(m_);
+        return error_;
+    }
+
+private:
+    static constexpr size_t kMaxBlocks = 8;
+    std::mutex m_;
+    std::condition_variable filled_, roomLeft_;
+    std::deque<Block> blocks_;
+    bool ended_ = false, stopped_ = false;
+    QString error_;
+};
+
+} // namespace
+
+// Reading and resampling run on a thread of their own while the encoder
+// works on the calling one: on two cores the encoder, by far the larger
+// part, then hardly waits. Progress is reported on the calling thread.
+QString runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int rate, int channels)
+{
+    FloatStream stream(target.source, rate, channels);
+    if (!stream.error().isEmpty())
+        return stream.error();
+    if (const QString why = encoder.open(target.out.tempPath(), stream.rate(), stream.channels()); !why.isEmpty())
+        return why;
+    BlockQueue queue;
+    std::thread reader([&] {
+        const float *frames = nullptr;
+        qint64 count = 0;
+        while (stream.next(frames, count))
+            if (!queue.push(Block{{frames, frames + count * stream.channels()}, stream.fraction()}))
+                return;
+        queue.end(stream.error());
+    });
+    QString why;
+    Block block;
+    while (why.isEmpty() && queue.pop(block)) {
+        if (!target.progress(block.fraction))
+            why = cancelledReason();
+        else
+            why = encoder.write(block.frames.data(), qint64(block.frames.size()) / stream.channels());
+    }
+    queue.stop();
+    reader.join();
+    if (why.isEmpty())
+        why = queue.error();
+    return why.isEmpty() ? encoder.finish() : why;
+}
