@@ -8,6 +8,11 @@
 // the panels show it (widgets/messages.h), so that every message box of the
 // program comes from one place.
 struct Failure {
+    Failure(QString text = {}, QString caption = {}, std::optional<int> libraryCode = {}, bool fatal = false)
+        : text(std::move(text)), caption(std::move(caption)), libraryCode(libraryCode), fatal(fatal)
+    {
+    }
+
     QString text;
     // The message's own title where one is fixed ("BASS.DLL"); empty for the
     // application's title.

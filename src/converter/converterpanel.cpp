@@ -6,6 +6,7 @@
 #include "core/encoderqueue.h"
 #include "core/songimport.h"
 #include "core/workspace.h"
+#include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "widgets/featurecontext.h"
@@ -140,7 +141,14 @@ void ConverterPanel::CmdConvertMP3_Click()
     if (txtopenwav->text().isEmpty() || txtsavemp3->text().isEmpty())
         return;
     EncoderQueue &queue = context_.workspace.encoder();
-    queue.start(txtopenwav->text(), txtsavemp3->text());
+    // The MP3 carries the WAV's own tags, when it has any, under its own title.
+    const QString target = txtsavemp3->text();
+    const SongTags song = readSongTags(txtopenwav->text());
+    queue.start(txtopenwav->text(), target, [this, target, song](const QString &error, bool) {
+        if (error.isEmpty())
+            if (Outcome tagged = tagSavedMp3(target, song); !tagged)
+                context_.fail(tagged.failure());
+    });
     Text2->setText(QString::number(queue.encoder().Status()));
     context_.busy.window()->show();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "base/paths.h"
+#include "encode/songtags.h"
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 struct ClipEntry {
     QString name;
     QString source; // the song's path; empty for a recording or a restored clip
+    SongTags tags;  // the song's tags, read at import; empty without a song
 };
 
 // The clip list: its entries in play and join order. The one owner of the

@@ -16,7 +16,7 @@ Result<QString> decodeSongToClip(Workspace &workspace, const QString &songPath)
     } else {
         const QString name = clips.freeClipName(clipNameOf(songPath));
         if (Outcome decoded = decoder.convert2wav(workspace.paths().clipFile(name)); decoded) {
-            clips.append(ClipEntry{name, songPath});
+            clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
             made = name;
         } else {
             made = decoded.failure();

@@ -47,6 +47,9 @@ ClipEditorPanel::ClipEditorPanel(QWidget *parent) : QGroupBox(QStringLiteral("Au
     CmdPlay = pictureButton(Frame2, QStringLiteral("CmdPlay"), 1440, 720, Glyph::Play);
     CmdStop = pictureButton(Frame2, QStringLiteral("CmdStop"), 2040, 720, Glyph::Stop);
     CmdNext = pictureButton(Frame2, QStringLiteral("CmdNext"), 2640, 720, Glyph::Next);
+    CmdSaveRingtone = makeControl<QPushButton>(Frame2, QStringLiteral("CmdSaveRingtone"), 3480, 720, 2760, 480,
+                                               QStringLiteral("Save As Ringtone..."));
+    CmdSaveRingtone->setToolTip(QStringLiteral("Save the list as a ringtone for a phone: M4R, OGG, Opus, FLAC, MP3 or WAV"));
 
     Frame3 = makeControl<QGroupBox>(this, QStringLiteral("Frame3"), 3960, 1680, 6480, 2760, QStringLiteral("Edit Song"));
     SliderEdit = makeControl<QSlider>(Frame3, QStringLiteral("SliderEdit"), 120, 300, 5040, 375, Qt::Horizontal);

@@ -29,4 +29,6 @@ public:
     QPushButton *CmdEditPlay, *CmdEditStop, *CmdMarkin, *CmdMarkOut, *CmdEditDone;
 
     QPushButton *CmdSaveWav, *CmdSaveList;
+    // "Save As Ringtone...", in the free room of the list's frame.
+    QPushButton *CmdSaveRingtone;
 };

@@ -122,7 +122,7 @@ bool ClipList::importWav(const QString &songPath)
         return false;
     }
     QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner);
-    clips.append(ClipEntry{name, songPath});
+    clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
     return true;
 }
 

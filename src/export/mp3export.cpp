@@ -4,6 +4,7 @@
 #include "core/encoderqueue.h"
 #include "core/workspace.h"
 #include "export/listjoin.h"
+#include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "platform/mp3enc/mp3enc.h"
@@ -54,7 +55,14 @@ void Mp3Export::CmdSaveList_Click()
     EncoderQueue &queue = workspace.encoder();
     const std::optional<int> &rate = workspace.settings().BitRate;
     queue.encoder().setBitRate(rate ? QVariant(*rate) : QVariant(QString()));
-    queue.start(workspace.paths().concatFile(), cmdSave_.FileName);
+    // The saved MP3 carries the tags of the song the first clip came from.
+    const QString target = cmdSave_.FileName;
+    const SongTags song = workspace.clips().isEmpty() ? SongTags() : workspace.clips().at(0).tags;
+    queue.start(workspace.paths().concatFile(), target, [this, target, song](const QString &error, bool) {
+        if (error.isEmpty())
+            if (Outcome tagged = tagSavedMp3(target, song); !tagged)
+                context_.fail(tagged.failure());
+    });
     context_.Text1.setText(QString::number(queue.encoder().Status()));
 }
 

@@ -10,6 +10,7 @@
 #include "editor/cliplist.h"
 #include "editor/editorkeys.h"
 #include "export/mp3export.h"
+#include "export/ringtoneexport.h"
 #include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
 #include "recorder/recorderpanel.h"
@@ -81,6 +82,8 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     mp3Export_ = new Mp3Export(context_, *wavExport_->CmdSave());
     connect(editPanel_->CmdSaveWav, &QPushButton::clicked, wavExport_, &WavExport::CmdSaveWav_Click);
     connect(editPanel_->CmdSaveList, &QPushButton::clicked, mp3Export_, &Mp3Export::CmdSaveList_Click);
+    ringtoneExport_ = new RingtoneExport(context_, *wavExport_->CmdSave());
+    connect(editPanel_->CmdSaveRingtone, &QPushButton::clicked, ringtoneExport_, &RingtoneExport::CmdSaveRingtone_Click);
     auto *recorder = new RecorderPanel(context_, this);
     recorderSetup_ = new RecorderSetup(context_, *recorder);
     recorderRelease = [this] { recorderSetup_->release(); };

@@ -16,6 +16,7 @@ class ClipEditorPanel;
 class FrmLoad;
 class WavExport;
 class Mp3Export;
+class RingtoneExport;
 class Mp3Enc;
 class ConverterPanel;
 class MMControl;
@@ -49,6 +50,7 @@ public:
     ClipEditorPanel *Framewav() const { return editPanel_; }
     WavExport *wavExport() const { return wavExport_; }
     Mp3Export *mp3Export() const { return mp3Export_; }
+    RingtoneExport *ringtoneExport() const { return ringtoneExport_; }
     Mp3Enc *Mp3Enc1() const;
     QGroupBox *FrameRec() const { return frameRec_; }
     QGroupBox *FrameConvert() const { return frameConvert_; }
@@ -93,6 +95,7 @@ private:
     ClipEditorPanel *editPanel_ = nullptr;
     WavExport *wavExport_ = nullptr;
     Mp3Export *mp3Export_ = nullptr;
+    RingtoneExport *ringtoneExport_ = nullptr;
     QGroupBox *frameRec_ = nullptr;
     RecorderSetup *recorderSetup_ = nullptr;
     QGroupBox *frameConvert_ = nullptr;

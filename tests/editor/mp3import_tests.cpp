@@ -17,7 +17,7 @@ protected:
     {
         const QString wav = makeSong(name + QStringLiteral(".src.wav"), seconds, format);
         const QString mp3 = env.paths().homeDir + QLatin1Char('/') + name;
-        EXPECT_EQ(runShell(QStringLiteral("lame --quiet -b 128 '%1' '%2'").arg(wav, mp3)), 0);
+        EXPECT_EQ(runShell(QStringLiteral("lame --quiet -b 128 --ta 'The Artist' --tl 'The Album' '%1' '%2'").arg(wav, mp3)), 0);
         return mp3;
     }
     int terminated = 0;
@@ -28,6 +28,8 @@ TEST_F(Mp3ImportTest, AnMp3BecomesAClipInThe44ByteLayoutMatchingAnIndependentDec
     const QString mp3 = makeMp3(QStringLiteral("My Song.mp3"), 2);
     importThroughDialog(mp3);
     ASSERT_EQ(entries(), QStringList{"My Song"}) << dialogs.texts().join('|').toStdString();
+    const SongTags &tags = form->workspace().clips().at(0).tags;
+    EXPECT_EQ(tags.artist + QLatin1Char('|') + tags.album, QStringLiteral("The Artist|The Album")) << "read at import";
     const QString clip = env.paths().clipFile("My Song");
     WavInfo info;
     const QByteArray ours = readWavData(clip, &info);

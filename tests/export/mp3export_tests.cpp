@@ -46,13 +46,13 @@ protected:
         form->endProgram = [] {};
         form->show();
     }
-    void addClip(const QString &name, double seconds, int frequency = 1000)
+    void addClip(const QString &name, double seconds, int frequency = 1000, const SongTags &tags = {})
     {
         runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine %3 vol 0.5")
                      .arg(env.paths().clipFile(name))
                      .arg(seconds)
                      .arg(frequency));
-        form->workspace().clips().append(ClipEntry{name, {}});
+        form->workspace().clips().append(ClipEntry{name, {}, tags});
     }
     QString exportTo(const QString &name)
     {
@@ -96,11 +96,16 @@ TEST_F(Mp3ExportTest, EachBitRateOfTheSettingPanelReachesTheFile)
 
 TEST_F(Mp3ExportTest, EmptyBitRateEncodesAt128AndANameWithoutExtensionIsKept)
 {
-    addClip("one", 0.5);
+    addClip("one", 0.5, 1000, SongTags{{}, QStringLiteral("The Artist"), {}, {}, {}});
     const QString out = exportTo(QStringLiteral("ringtone"));
     EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
     EXPECT_TRUE(QFile::exists(out));
     EXPECT_TRUE(probe(out, "stream=bit_rate").contains("bit_rate=128000"));
+    // Tagged as every saved ringtone: ID3v2.4, its own name, the first song's artist.
+    QString tags;
+    runShell(QStringLiteral("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 '%1'").arg(out), &tags);
+    EXPECT_TRUE(tags.contains(QStringLiteral("TAG:title=ringtone")) && tags.contains(QStringLiteral("TAG:artist=The Artist")))
+        << tags.toStdString();
 }
 
 TEST_F(Mp3ExportTest, CancelShowsNoBusyWindow)

@@ -23,14 +23,21 @@ dialogs::Answer ScriptedDialogs::message(QWidget *, const dialogs::MessageReques
     return a;
 }
 
-std::optional<QString> ScriptedDialogs::file(QWidget *, const dialogs::FileRequest &r)
+std::optional<dialogs::FileAnswer> ScriptedDialogs::file(QWidget *, const dialogs::FileRequest &r)
 {
     fileRequests << r;
     if (files.empty())
         return std::nullopt;
-    auto a = files.front();
+    const std::optional<QString> path = files.front();
     files.pop_front();
-    return a;
+    int filter = r.filterIndex;
+    if (!filters.empty()) {
+        filter = filters.front();
+        filters.pop_front();
+    }
+    if (!path)
+        return std::nullopt;
+    return dialogs::FileAnswer{*path, filter};
 }
 
 std::optional<QString> ScriptedDialogs::input(QWidget *, const QString &prompt, const QString &title)

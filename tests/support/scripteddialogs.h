@@ -14,6 +14,7 @@ public:
     ~ScriptedDialogs() override;
 
     std::deque<std::optional<QString>> files;   // next file dialog answers
+    std::deque<int> filters;                    // the filters they leave chosen (else the one shown first)
     std::deque<std::optional<QString>> inputs;  // next input box answers
     std::deque<dialogs::Answer> answers;        // next Yes/No answers
 
@@ -23,6 +24,6 @@ public:
 
     QStringList texts() const;                  // the texts of the messages
     dialogs::Answer message(QWidget *, const dialogs::MessageRequest &r) override;
-    std::optional<QString> file(QWidget *, const dialogs::FileRequest &r) override;
+    std::optional<dialogs::FileAnswer> file(QWidget *, const dialogs::FileRequest &r) override;
     std::optional<QString> input(QWidget *, const QString &prompt, const QString &title) override;
 };

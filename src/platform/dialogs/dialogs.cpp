@@ -33,9 +33,12 @@ public:
         return Answer::Ok;
     }
 
-    std::optional<QString> file(QWidget *owner, const FileRequest &r) override
+    std::optional<FileAnswer> file(QWidget *owner, const FileRequest &r) override
     {
         QFileDialog dialog(owner, r.title, r.initDir, qtFilter(r.filter));
+        const QStringList filters = qtFilter(r.filter).split(QStringLiteral(";;"));
+        if (r.filterIndex >= 1 && r.filterIndex <= filters.size())
+            dialog.selectNameFilter(filters[r.filterIndex - 1]);
         dialog.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -43,7 +46,7 @@ public:
             dialog.selectFile(r.fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog.selectedFiles().first();
+        return FileAnswer{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
     }
 
     std::optional<QString> input(QWidget *owner, const QString &prompt, const QString &title) override
@@ -106,12 +109,14 @@ bool CommonDialog::show(bool save)
     r.fileName = FileName;
     r.defaultExt = DefaultExt;
     r.flags = Flags;
-    std::optional<QString> chosen = dialogs::presenter().file(owner_, r);
-    if (!chosen || chosen->isEmpty()) {
+    r.filterIndex = FilterIndex;
+    std::optional<dialogs::FileAnswer> chosen = dialogs::presenter().file(owner_, r);
+    if (!chosen || chosen->path.isEmpty()) {
         FileName.clear();
         return false;
     }
-    QString path = *chosen;
+    FilterIndex = chosen->filterIndex;
+    QString path = chosen->path;
     // A name typed without an extension gets the default one, when there is one.
     if (!DefaultExt.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QLatin1Char('.') + DefaultExt;

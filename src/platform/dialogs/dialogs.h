@@ -29,14 +29,20 @@ struct FileRequest {
     QString fileName;
     QString defaultExt;
     int flags = 0;
+    int filterIndex = 1; // the filter shown first, counted from 1
+};
+
+struct FileAnswer {
+    QString path;
+    int filterIndex = 1; // the filter the user left chosen, counted from 1
 };
 
 class Presenter {
 public:
     virtual ~Presenter() = default;
     virtual Answer message(QWidget *owner, const MessageRequest &request) = 0;
-    // The chosen path, or nothing when cancelled.
-    virtual std::optional<QString> file(QWidget *owner, const FileRequest &request) = 0;
+    // The chosen path and filter, or nothing when cancelled.
+    virtual std::optional<FileAnswer> file(QWidget *owner, const FileRequest &request) = 0;
     virtual std::optional<QString> input(QWidget *owner, const QString &prompt, const QString &title) = 0;
 };
 
@@ -62,6 +68,9 @@ public:
 
     QString Filter, FileName, DialogTitle, InitDir, DefaultExt;
     int Flags = 0;
+    // The filter shown first and, after Show*, the one the user left chosen
+    // (counted from 1).
+    int FilterIndex = 1;
     bool CancelError = false;
 
     bool ShowOpen();

@@ -1,0 +1,137 @@
+#include "export/ringtoneexport.h"
+
+#include "base/apptitle.h"
+#include "base/wavformat.h"
+#include "core/cliplist.h"
+#include "core/workspace.h"
+#include "encode/encodejob.h"
+#include "export/listjoin.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/mci/mmcontrol.h"
+#include "widgets/featurecontext.h"
+#include "widgets/frmload.h"
+
+#include <QFile>
+#include <QFutureWatcher>
+#include <QLabel>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The save dialog's filters, "desc|pattern|...", in the order of the formats.
+QString dialogFilter()
+{
+    QStringList parts;
+    for (const QString &filter : ringtoneFilters()) {
+        const qsizetype open = filter.lastIndexOf(QLatin1String(" ("));
+        parts << filter.left(open) << filter.mid(open + 2).chopped(1);
+    }
+    return parts.join(QLatin1Char('|'));
+}
+
+RingtoneFormat formatOfFilterIndex(int index)
+{
+    const QStringList filters = ringtoneFilters();
+    return formatForFilter(filters.value(std::clamp(index, 1, int(filters.size())) - 1));
+}
+
+double secondsOf(const QString &wav)
+{
+    const WavInfo info = readWavInfo(wav);
+    return info.ok && info.sampleRate ? double(info.frames()) / info.sampleRate : 0;
+}
+
+} // namespace
+
+RingtoneExport::RingtoneExport(FeatureContext &context, CommonDialog &cmdSave)
+    : QObject(&context.window), context_(context), cmdSave_(cmdSave), watcher_(new QFutureWatcher<QString>(this))
+{
+    connect(watcher_, &QFutureWatcher<QString>::finished, this, &RingtoneExport::finish);
+}
+
+RingtoneExport::~RingtoneExport() { watcher_->waitForFinished(); }
+
+bool RingtoneExport::running() const { return watcher_->isRunning(); }
+
+void RingtoneExport::CmdSaveRingtone_Click()
+{
+    if (running())
+        return;
+    Workspace &workspace = context_.workspace;
+    cmdSave_.CancelError = true;
+    cmdSave_.Filter = dialogFilter();
+    cmdSave_.FileName = QString();
+    cmdSave_.InitDir = workspace.settings().BaseFolder;
+    cmdSave_.DefaultExt = QString();
+    cmdSave_.Flags = 0;
+    if (!cmdSave_.ShowSave())
+        return;
+    EncodeJob job;
+    job.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &job.outPath);
+
+    workspace.trimPlayer().setCommand(QStringLiteral("Close"));
+    workspace.listPlayer().setCommand(QStringLiteral("Close"));
+    context_.window.setEnabled(false);
+    const Result<qint64> joined = joinClipList(workspace.clips().names(), workspace.paths());
+    // The encoder reads the joined list from a file of this export's own,
+    // which no other export's end deletes.
+    source_ = workspace.paths().scratchFile(QStringLiteral("ringtone.wav"));
+    QFile::remove(source_);
+    AppPaths::ensurePrivateDir(workspace.paths().scratchDir);
+    if (!joined || !QFile::rename(workspace.paths().concatFile(), source_)) {
+        context_.window.setEnabled(true);
+        context_.fail(joined ? Failure{QStringLiteral("The joined list could not be set aside in %1.").arg(source_)}
+                             : joined.failure());
+        return;
+    }
+    if (const std::optional<double> limit = ringtoneLimitSeconds(job.format); limit && secondsOf(source_) > *limit) {
+        const dialogs::Answer answer = dialogs::MsgBox(
+            &context_.window,
+            QStringLiteral("The ringtone would be %1 s long, longer than the %2 s a phone plays.\n\n"
+                           "Keep only its first %2 s, fading out over the last second?\n"
+                           "(No saves it whole.)")
+                .arg(std::lround(secondsOf(source_)))
+                .arg(*limit),
+            dialogs::Buttons::YesNo, applicationTitle(), dialogs::Icon::Question);
+        if (answer == dialogs::Answer::Yes) {
+            job.keepSeconds = *limit;
+            job.fadeOutSeconds = kRingtoneFadeSeconds;
+        }
+    }
+    job.wavPath = source_;
+    job.tags = workspace.clips().isEmpty() ? SongTags() : workspace.clips().at(0).tags;
+    const std::optional<int> &rate = workspace.settings().BitRate;
+    job.mp3BitRate = rate && *rate > 0 ? *rate : 128;
+
+    FrmLoad *busy = context_.busy.window();
+    busy->Label1()->setText(QStringLiteral("Saving......."));
+    busy->show();
+    QPointer<RingtoneExport> self(this);
+    const auto progress = [self](double fraction) {
+        QMetaObject::invokeMethod(self, [self, fraction] {
+            if (self)
+                self->context_.busy.progress(int(std::lround(fraction * 100)));
+        }, Qt::QueuedConnection);
+        return true;
+    };
+    watcher_->setFuture(QtConcurrent::run([job, progress] { return encodeRingtone(job, progress); }));
+}
+
+void RingtoneExport::finish()
+{
+    const QString error = watcher_->result();
+    QFile::remove(source_);
+    if (context_.busy.created())
+        context_.busy.window()->hide();
+    context_.window.setEnabled(true);
+    if (error.isEmpty())
+        showDone(&context_.window, QStringLiteral("Finish Save"));
+    else
+        context_.fail(Failure{error});
+    emit saved();
+}

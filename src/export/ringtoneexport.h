@@ -1,0 +1,36 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+class CommonDialog;
+struct FeatureContext;
+template <class T> class QFutureWatcher;
+
+// "Save As Ringtone...": joins the clip list as the other exports do, asks
+// for a file name whose type (M4R, Ogg Vorbis, Opus, FLAC, MP3 or WAV)
+// comes from its extension or else from the chosen filter, and encodes the
+// joined list into it, tagged, off the user-interface thread, under the
+// busy window. An M4R longer than an iPhone plays may be cut to its first
+// 40 s. It ends in "Finish Save", or a message that names the file.
+class RingtoneExport : public QObject {
+    Q_OBJECT
+public:
+    RingtoneExport(FeatureContext &context, CommonDialog &cmdSave);
+    ~RingtoneExport() override;
+
+    void CmdSaveRingtone_Click();
+    // True while a ringtone is being encoded.
+    bool running() const;
+
+signals:
+    // The encoding ended (after its message was shown).
+    void saved();
+
+private:
+    void finish();
+
+    FeatureContext &context_;
+    CommonDialog &cmdSave_;
+    QFutureWatcher<QString> *watcher_;
+    QString source_; // the joined list, kept aside for the encoder
+};
