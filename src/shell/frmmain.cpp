@@ -223,9 +223,10 @@ void Frmmain::Form_Unload()
     mmcPlayList_->setCommand(QStringLiteral("stop"));
     mmcEdit_->setCommand(QStringLiteral("close"));
     mmcPlayList_->setCommand(QStringLiteral("close"));
-    QDir work(paths_.workDir);
-    for (const QString &name : work.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        work.remove(name);
+    // The session's clip list and the socket of later starts stop first:
+    // nothing writes into the folder once it is emptied.
+    emit unloading();
+    emptyFolder(paths_.workDir);
     if (endProgram)
         endProgram();
 }

@@ -67,6 +67,10 @@ public:
     // Sets up the recorder after its panel is shown; the recorder sets it.
     std::function<void()> recorderSetup;
 
+signals:
+    // The shutdown sequence has begun; the working folder is emptied next.
+    void unloading();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
