@@ -77,7 +77,6 @@ LeftSession findLeftSession(const AppPaths &paths)
     QFile file(paths.sessionListFile());
     if (!file.open(QIODevice::ReadOnly))
         return left;
-    left.found = true;
     const QStringList entries = parseSessionList(file.read(1 << 20)).value_or(wavFilesByName(paths));
     for (const QString &entry : entries) {
         const QString why = whyNotUsable(paths, entry);

@@ -8,7 +8,6 @@ class Frmmain;
 // in the working folder. Such a run leaves its session list there; an
 // orderly end removes it with everything else.
 struct LeftSession {
-    bool found = false;     // a session list was left
     QStringList clips;      // entries whose clip files are WAV files, in list order
     QStringList notUsable;  // "<clip file name>: <why>" for the entries that are not
 };

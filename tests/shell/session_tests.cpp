@@ -80,7 +80,7 @@ TEST(InstanceServer, RequestsThatAreNotOursAreDroppedUnread)
     const QByteArray requests[] = {
         QByteArray("GET / HTTP/1.0\r\n\r\n"),
         QByteArray("OCF1\xff\xff\xff\xff", 8) + "x", // far too long
-        QByteArray("OCF1\0\0\0\4/a\0\0", 12) + "x",   // whole, but the start never confirms with its byte
+        QByteArray("OCF1\0\0\0\4/a\0\0", 12) + "x",   // whole, but confirmed with another byte
     };
     for (const QByteArray &bytes : requests) {
         QLocalSocket client;
