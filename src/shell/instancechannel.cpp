@@ -51,18 +51,22 @@ HandOver handOver(const QString &socketPath, const QStringList &songs)
         return socket.state() == QLocalSocket::ConnectedState ? HandOver::NoAnswer : HandOver::NoOwner;
     };
     const QDeadlineTimer deadline(kAnswerMs);
-    socket.write(request(songs));
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
-            return failed();
+    const auto send = [&](const QByteArray &bytes) {
+        socket.write(bytes);
+        while (socket.bytesToWrite() > 0)
+            if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+                return false;
+        return true;
+    };
+    if (!send(request(songs)))
+        return failed();
     while (socket.bytesAvailable() < 1)
         if (!socket.waitForReadyRead(int(deadline.remainingTime())))
             return failed();
     char answer = 0;
     if (!socket.getChar(&answer) || answer != kReady)
         return HandOver::NoOwner;
-    socket.putChar(kGo);
-    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+    if (!send(QByteArray(1, kGo)))
         return failed();
     return HandOver::Taken;
 }
