@@ -1,4 +1,6 @@
+#include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
+#include "editor/cliplist.h"
 #include "scripteddialogs.h"
 #include "shell/frmmain.h"
 #include "shell/instancechannel.h"
@@ -173,3 +175,33 @@ INSTANTIATE_TEST_SUITE_P(
         LeftCase{"NothingLeftToRestoreAsksNothing", sessionListText({"gone"}), {}, A::Yes, {}, {}, {},
                  {kList, kLock}}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SessionListWriter, FollowsEveryChangeOfTheListAndStopsAtTheShutdown)
+{
+    TestEnv env;
+    ScriptedDialogs dialogs;
+    Frmmain form(env.paths());
+    form.endProgram = [] {};
+    form.show();
+    startSession(form);
+    ClipList &clips = form.clipEditor()->list();
+    QListWidget &list = *form.Framewav()->List1;
+    // Each change, and the list the file holds after it.
+    const std::pair<std::function<void()>, QStringList> steps[] = {
+        {[&] { list.addItems({"a", "b", "c"}); }, {"a", "b", "c"}},
+        {[&] { clips.selectQuietly(0); clips.CmdDown_Click(); }, {"b", "a", "c"}},
+        {[&] { clips.CmdUP_Click(); }, {"a", "b", "c"}},
+        {[&] { dialogs.answers.push_back(dialogs::Answer::Yes); clips.selectQuietly(1); clips.Cmdremove_Click(); },
+         {"a", "c"}},
+        {[&] { list.item(1)->setText("renamed"); }, {"a", "renamed"}},
+    };
+    for (const auto &[change, after] : steps) {
+        change();
+        EXPECT_TRUE(waitFor([&] { return parseSessionList(readFile(env.paths().sessionListFile())) == after; }, 5000))
+            << after.join(',').toStdString();
+    }
+    form.close();
+    list.addItem("after the end");
+    waitFor([] { return false; }, 100);
+    EXPECT_FALSE(QFile::exists(env.paths().sessionListFile()));
+}
