@@ -1,5 +1,7 @@
 #include "editor/cliplist.h"
 
+#include "audio/pcmwav.h"
+#include "audio/wavformat.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/editorstate.h"
 #include "export/atomicsave.h"
@@ -98,7 +100,7 @@ QString ClipList::freeClipName(const QString &wanted) const
         for (int i = 0; i < panel_.List1->count(); ++i)
             if (panel_.List1->item(i)->text() == name)
                 return true;
-        return QFileInfo::exists(form_.paths().clipFile(name));
+        return AppPaths::isReservedClipName(name) || QFileInfo::exists(form_.paths().clipFile(name));
     };
     QString name = wanted;
     for (int n = 2; taken(name); ++n)
@@ -110,10 +112,13 @@ bool ClipList::importWav(const QString &songPath)
 {
     const QString name = freeClipName(clipNameOf(songPath));
     const QString clip = form_.paths().clipFile(name);
-    // The clip appears under its name only when the copy is complete.
-    const QString error = copyFileAtomically(songPath, clip);
+    // The clip appears under its name only when it is complete. A WAV that
+    // the player, the cut and the join read as it is stays a byte copy; any
+    // other layout is converted once, here, so that every clip is usable.
+    const WavInfo info = readWavInfo(songPath);
+    const QString error = info.ok ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
     if (!error.isEmpty()) {
-        dialogs::MsgBox(&form_, QStringLiteral("The song %1 could not be copied into the clip list: %2").arg(songPath, error),
+        dialogs::MsgBox(&form_, QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, error),
                         dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
         return false;
     }
@@ -185,4 +190,5 @@ void ClipList::List1_Click()
     // the marks of the clip opened before.
     state_.markIn.reset();
     state_.markOut.reset();
+    state_.openClip.reset();
 }

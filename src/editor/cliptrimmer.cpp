@@ -52,6 +52,10 @@ void ClipTrimmer::List1_DblClick()
         edit->setCommand(QStringLiteral("open"));
     }
     const int length = edit->Length();
+    if (item)
+        state_.openClip = TrimmedClip{item->text(), length};
+    else
+        state_.openClip.reset();
     quiet_ = true;
     panel_.SliderEdit->setMaximum(roundedSeconds(length));
     quiet_ = false;
@@ -114,11 +118,17 @@ void ClipTrimmer::CmdEditDone_Click()
     }
     MMControl *edit = form_.MMCEdit();
     edit->setCommand(QStringLiteral("Stop"));
-    const int length = edit->Length();
     edit->setCommand(QStringLiteral("Close"));
-    QListWidgetItem *item = panel_.List1->currentItem();
-    const QString error = item ? cutClip(form_.paths().clipFile(item->text()), *state_.markIn, *state_.markOut, length)
-                               : QStringLiteral("No clip is selected.");
+    // The cut goes to the clip that was opened, with its length at opening,
+    // never to whatever entry the list player has selected since.
+    const std::optional<TrimmedClip> &clip = state_.openClip;
+    QString error;
+    if (!clip)
+        error = QStringLiteral("No clip is open for trimming; nothing was cut.");
+    else if (panel_.List1->findItems(clip->name, Qt::MatchExactly).isEmpty())
+        error = QStringLiteral("The clip %1 was removed from the list; nothing was cut.").arg(clip->name);
+    else
+        error = cutClip(form_.paths().clipFile(clip->name), *state_.markIn, *state_.markOut, clip->lengthMs);
     if (!error.isEmpty()) {
         dialogs::MsgBox(&form_, error, dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
         return;

@@ -4,6 +4,9 @@
 #include "platform/mci/mmcontrol.h"
 #include "shell/frmmain.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -36,6 +39,24 @@ EditorKeys::EditorKeys(Frmmain &form, ClipEditorPanel &panel) : QObject(&panel),
     bind(kMarkOut, panel_.CmdMarkOut);
     bind(kRemove, panel_.Cmdremove);
     bind(kSaveList, panel_.CmdSaveList);
+    qApp->installEventFilter(this);
+}
+
+bool EditorKeys::eventFilter(QObject *watched, QEvent *event)
+{
+    // Before a key becomes a shortcut the focused widget is asked whether it
+    // wants it; a button, check box or list of this panel takes its Space.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && widget &&
+            panel_.isAncestorOf(widget) &&
+            (qobject_cast<QAbstractButton *>(widget) || qobject_cast<QAbstractItemView *>(widget))) {
+            event->accept();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void EditorKeys::bind(const QKeySequence &key, QAbstractButton *button)

@@ -9,6 +9,7 @@ class QKeySequence;
 // Keys of the Audio Edit panel, each pressing a button while that button
 // is enabled: Space plays or stops the trimming player, I and O take Mark In
 // and Mark Out, Delete removes the selected entry, Ctrl+S saves the list as MP3.
+// Space is left to a focused button, check box or list, which use it themselves.
 class EditorKeys : public QObject {
     Q_OBJECT
 public:
@@ -16,6 +17,9 @@ public:
 
     // Adds each key to its button's tooltip, after the text it has.
     void showInTooltips();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void bind(const QKeySequence &key, QAbstractButton *button);

@@ -13,6 +13,8 @@ const QColor kBackground(0x26, 0x32, 0x38), kWave(0x4f, 0xc3, 0xf7), kKept(0xff,
 WaveformView::WaveformView(QWidget *parent) : QWidget(parent)
 {
     setMouseTracking(true);
+    // A click on the waveform takes the focus, so that Space then plays.
+    setFocusPolicy(Qt::ClickFocus);
     setToolTip(QStringLiteral("Click to play from here; drag the marks to move them"));
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,6 +32,13 @@ JoinResult failure(const QString &why)
     return r;
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 // The clip's file and its layout; empty, or what is wrong with it.
 QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
 {
@@ -38,6 +46,11 @@ QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
     clip->path = paths.clipFile(name);
     if (!QFileInfo(clip->path).isFile())
         return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is missing.").arg(name, clip->path);
+    // The join writes concat.wav from the start: a clip that is that file
+    // would be read back half-written.
+    if (sameFile(clip->path, paths.concatFile()))
+        return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is the joined list's own file.")
+            .arg(name, clip->path);
     clip->info = readWavInfo(clip->path);
     if (!clip->info.ok)
         return QStringLiteral("The clip \"%1\" cannot be joined: %2 is not WAV audio (%3).")

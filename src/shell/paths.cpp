@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <algorithm>
@@ -58,6 +59,13 @@ AppPaths AppPaths::underRoot(const QString &root)
 }
 
 QString AppPaths::workFile(const QString &name) const { return workDir + QLatin1Char('/') + name; }
+bool AppPaths::isReservedClipName(const QString &clipName)
+{
+    static const QRegularExpression own(QStringLiteral("^(concat|tempwav[0-9]*)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    return own.match(clipName).hasMatch();
+}
+
 QString AppPaths::scratchFile(const QString &name) const { return scratchDir + QLatin1Char('/') + name; }
 
 QString AppPaths::instanceSocket() const

@@ -30,6 +30,10 @@ struct AppPaths {
     // The socket on which the owner of the working folder takes songs from
     // later starts; one per working folder.
     QString instanceSocket() const;
+    // True for a clip name whose clip file would be one of the program's own
+    // files in the working folder (concat, tempwav, tempwav2, ...), in any
+    // letter case: a song of that name must take another clip name.
+    static bool isReservedClipName(const QString &clipName);
 
     // Makes a private folder (mode 0700) when missing; leaves a present one alone.
     static bool ensurePrivateDir(const QString &dir);

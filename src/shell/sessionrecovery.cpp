@@ -18,9 +18,8 @@ namespace {
 QStringList wavFilesByName(const AppPaths &paths)
 {
     QStringList clips;
-    const QStringList notClips = {GetFileName(paths.concatFile()), GetFileName(paths.recorderTempFile())};
     for (const QString &file : QDir(paths.workDir).entryList({QStringLiteral("*.wav")}, QDir::Files, QDir::Name))
-        if (!notClips.contains(file))
+        if (!AppPaths::isReservedClipName(file.chopped(4)))
             clips << file.chopped(4);
     return clips;
 }

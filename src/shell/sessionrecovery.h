@@ -13,7 +13,7 @@ struct LeftSession {
 };
 
 // Reads the left session list; a list that cannot be read is replaced by
-// the WAV files of the folder (but concat.wav and tempwav.wav), by name.
+// the WAV files of the folder (but the program's own: concat.wav, tempwav.wav ...), by name.
 LeftSession findLeftSession(const AppPaths &paths);
 
 // Starts the owner's session: offers the clips of a crashed session back

@@ -1,8 +1,12 @@
+#include "audio/wavformat.h"
+#include "audio/wavheader.h"
 #include "editor/cliplist.h"
+#include "export/listjoin.h"
 #include "editorfixture.h"
 
 #include <QFile>
 #include <QPushButton>
+#include <QtEndian>
 
 using dialogs::Answer;
 
@@ -104,4 +108,83 @@ TEST_F(EditorTest, SelectionSetsTheButtonsAndEndsTheTrimmingSession)
         EXPECT_FALSE(w->isEnabled());
     click("CmdEditDone");
     EXPECT_EQ(dialogs.texts(), QStringList{"Time Input Error"});
+}
+
+TEST_F(EditorTest, SongsNamedLikeTheProgramsOwnFilesTakeAFreeNameAndJoinWhole)
+{
+    const char *names[] = {"concat.wav", "CONCAT.wav", "tempwav.wav", "TempWav2.wav"};
+    for (const char *name : names)
+        importThroughDialog(makeSong(QString::fromLatin1(name), 0.3));
+    for (const QString &entry : entries())
+        EXPECT_FALSE(AppPaths::isReservedClipName(entry)) << entry.toStdString();
+    EXPECT_EQ(entries().size(), 4);
+
+    const JoinResult joined = joinClipList(entries(), env.paths());
+    ASSERT_TRUE(joined.ok) << joined.error.toStdString();
+    EXPECT_EQ(joined.dataSize, 4 * qint64(0.3 * 44100) * 4);
+
+    // A clip that is the join's own file (left by an older run) is refused
+    // before anything is written, and keeps its bytes.
+    const QByteArray tone = readFile(env.paths().clipFile(entries().first()));
+    ASSERT_TRUE(writeFile(env.paths().concatFile(), tone));
+    const JoinResult refused = joinClipList({QStringLiteral("concat")}, env.paths());
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.error.contains("concat")) << refused.error.toStdString();
+    EXPECT_EQ(readFile(env.paths().concatFile()), tone);
+}
+
+// WAV songs that no reader here takes are refused by name; the layouts that
+// libsndfile decodes become 16-bit PCM clips of the song's rate and channels,
+// sample for sample what sox decodes (within the codec's rounding).
+TEST_F(EditorTest, WavSongsAreCheckedAtImportAndCodedLayoutsBecomePcm)
+{
+    // GSM's last block of 320 samples is decoded by one and not the other.
+    struct Coded { const char *name, *format; int tolerance, blockBytes; };
+    const Coded coded[] = {
+        {"ulaw.wav", "-r 8000 -c 1 -e u-law", 0, 0},
+        {"alaw.wav", "-r 22050 -c 2 -e a-law", 0, 0},
+        {"ima.wav", "-r 44100 -c 2 -e ima-adpcm", 16, 0},
+        {"ms.wav", "-r 11025 -c 1 -e ms-adpcm", 16, 0},
+        {"gsm.wav", "-r 8000 -c 1 -e gsm-full-rate", 16, 320 * 2},
+    };
+    for (const Coded &c : coded) {
+        const QString song = makeSong(QString::fromLatin1(c.name), 1.3, QString::fromLatin1(c.format));
+        const QString reference = env.paths().homeDir + QStringLiteral("/reference.wav");
+        ASSERT_EQ(runShell(QStringLiteral("sox '%1' -e signed-integer -b 16 '%2'").arg(song, reference)), 0);
+        importThroughDialog(song);
+        ASSERT_TRUE(dialogs.messages.isEmpty()) << c.name << ": " << dialogs.texts().join('|').toStdString();
+        WavInfo clip, ref;
+        const QByteArray clipAudio = readWavData(env.paths().clipFile(entries().last()), &clip);
+        const QByteArray refAudio = readWavData(reference, &ref);
+        ASSERT_TRUE(clip.ok) << c.name;
+        EXPECT_TRUE(clip.canonical) << c.name;
+        EXPECT_EQ(clip.formatTag, kWavFormatPcm) << c.name;
+        EXPECT_EQ(clip.bitsPerSample, 16) << c.name;
+        EXPECT_EQ(clip.sampleRate, ref.sampleRate) << c.name;
+        EXPECT_EQ(clip.channels, ref.channels) << c.name;
+        ASSERT_LE(std::abs(clipAudio.size() - refAudio.size()), c.blockBytes) << c.name;
+        int worst = 0;
+        for (qsizetype i = 0; i + 1 < std::min(clipAudio.size(), refAudio.size()); i += 2)
+            worst = std::max(worst, std::abs(qFromLittleEndian<qint16>(clipAudio.constData() + i) -
+                                             qFromLittleEndian<qint16>(refAudio.constData() + i)));
+        EXPECT_LE(worst, c.tolerance) << c.name;
+    }
+    const int listed = int(entries().size());
+
+    const QByteArray junk[] = {
+        QByteArray(),
+        QByteArray(4000, 'x'),
+        QByteArray("RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00", 20) + QByteArray(3000, '\xff'),
+        wavHeaderBytes(WavHeader::make(0, 44100, 16, 1 << 20)),
+    };
+    int n = 0;
+    for (const QByteArray &bytes : junk) {
+        dialogs.messages.clear();
+        const QString song = env.homeFile(QStringLiteral("junk%1.wav").arg(n++), bytes);
+        importThroughDialog(song);
+        ASSERT_EQ(dialogs.messages.size(), 1) << n;
+        EXPECT_TRUE(dialogs.messages[0].text.contains(song)) << dialogs.messages[0].text.toStdString();
+    }
+    EXPECT_EQ(entries().size(), listed);
+    EXPECT_EQ(QDir(env.paths().workDir).entryList(QDir::Files | QDir::Hidden).size(), listed) << "no clip or part left";
 }

@@ -2,21 +2,23 @@
 #include "editorfixture.h"
 #include "platform/mci/mmcontrol.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
 
-// Keys pressed while the clip list has the focus, as after a click on it.
+// Keys pressed while the waveform has the focus, as after a click on it.
 class KeysTest : public EditorTest {
 protected:
-    KeysTest()
+    KeysTest() : waveform(form->findChild<QWidget *>(QStringLiteral("picWave")))
     {
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        panel().List1->setFocus();
+        waveform->setFocus();
     }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(panel().List1, Qt::Key(key), modifiers);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
     }
     QString tip(const char *name) const { return form->findChild<QWidget *>(QString::fromLatin1(name))->toolTip(); }
     void openClip(double seconds)
@@ -25,6 +27,7 @@ protected:
         panel().List1->setCurrentRow(0);
         editor().trimmer().List1_DblClick();
     }
+    QWidget *waveform;
 };
 
 TEST_F(KeysTest, TooltipsNameTheKeysAfterTheirText)
@@ -60,6 +63,21 @@ TEST_F(KeysTest, SpacePlaysAndStopsTheTrimmingPlayerAndIAndOTakeTheMarks)
     press(Qt::Key_O);
     EXPECT_EQ(editor().state().markOut, edit->Position());
     EXPECT_GT(*editor().state().markOut, at);
+}
+
+TEST_F(KeysTest, SpaceOnAFocusedButtonCheckBoxOrListIsTheirsNotThePlayers)
+{
+    openClip(2);
+    for (const char *name : {"Check1", "List1", "CmdEditStop"}) {
+        auto *control = form->findChild<QWidget *>(QString::fromLatin1(name));
+        control->setFocus();
+        press(Qt::Key_Space);
+        EXPECT_FALSE(form->MMCEdit()->isPlaying()) << name;
+    }
+    EXPECT_TRUE(panel().Check1->isChecked()) << "Space ticks the focused check box";
+    waveform->setFocus();
+    press(Qt::Key_Space);
+    EXPECT_TRUE(form->MMCEdit()->isPlaying());
 }
 
 TEST_F(KeysTest, DeleteAsksTheSameQuestionAndCtrlSSavesTheListAsMp3)

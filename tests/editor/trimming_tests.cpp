@@ -1,4 +1,5 @@
 #include "audio/wavformat.h"
+#include "audio/wavheader.h"
 #include "editor/cliptrimmer.h"
 #include "editorfixture.h"
 #include "platform/mci/mmcontrol.h"
@@ -7,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QtEndian>
+#include <random>
 
 namespace {
 
@@ -141,3 +144,81 @@ TEST_F(TrimTest, ACutThatFailsLeavesTheClipAsItWas)
     EXPECT_TRUE(dialogs.messages[0].text.contains("junk"));
     EXPECT_EQ(readFile(env.paths().clipFile("junk")), QByteArray("RIFF this is no wave at all"));
 }
+
+TEST_F(TrimTest, DoneCutsTheClipThatWasOpenedWhateverTheListPlayerSelectsSince)
+{
+    const QString a = openSong(QStringLiteral("a.wav"), 2);
+    importThroughDialog(makeSong(QStringLiteral("b.wav"), 3, QStringLiteral("-r 44100 -c 2 -b 16"), 880));
+    const QString b = env.paths().clipFile(QStringLiteral("b"));
+    const QByteArray bBefore = readFile(b);
+    panel().List1->setCurrentRow(0);
+    editor().trimmer().List1_DblClick();
+    WavInfo info;
+    const QByteArray source = audioOf(a, &info);
+
+    editor().trimmer().setMarks(500, 1500);
+    click("CmdNext"); // the list player selects and plays "b"
+    ASSERT_EQ(panel().List1->currentRow(), 1);
+    click("CmdEditDone");
+    EXPECT_TRUE(audioOf(a) == stretch(source, info, 500, 1500));
+    EXPECT_EQ(readFile(b), bBefore);
+
+    // The opened entry removed meanwhile: Done says so and cuts nothing.
+    editor().trimmer().List1_DblClick(); // "b" is selected now
+    editor().trimmer().setMarks(100, 200);
+    dialogs.answers = {dialogs::Answer::Yes};
+    click("Cmdremove");
+    ASSERT_EQ(entries(), QStringList{"a"});
+    dialogs.messages.clear();
+    click("CmdEditDone");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("was removed")) << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(audioOf(a).size(), stretch(source, info, 500, 1500).size());
+}
+
+// Clips whose every frame holds its own index, at rates and lengths that are
+// not whole milliseconds, cut at many mark pairs: the kept frames are exactly
+// [round(in * rate / 1000), round(out * rate / 1000)), to the last frame when
+// Mark Out is the clip's end.
+class RampCutTest : public TrimTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(RampCutTest, KeepsExactlyTheFramesBetweenTheMarks)
+{
+    const auto [rate, frames] = GetParam();
+    QByteArray ramp = wavHeaderBytes(WavHeader::make(1, quint32(rate), 32, qint64(frames) * 4));
+    for (qint32 i = 0; i < frames; ++i)
+        ramp.append(reinterpret_cast<const char *>(&i), 4);
+    const QString song = env.homeFile(QStringLiteral("ramp.wav"), ramp);
+    importThroughDialog(song);
+    const QString clip = env.paths().clipFile(QStringLiteral("ramp"));
+    panel().List1->setCurrentRow(0);
+
+    std::mt19937 random(unsigned(rate) ^ unsigned(frames));
+    const int length = int(qint64(frames) * 1000 / rate);
+    std::vector<std::pair<int, int>> marks = {{0, length}, {1, length}, {0, 1}, {length - 1, length}};
+    std::uniform_int_distribution<int> ms(0, length);
+    while (marks.size() < 60) {
+        const int x = ms(random), y = ms(random);
+        if (x != y)
+            marks.push_back({std::min(x, y), std::max(x, y)});
+    }
+    for (const auto &[in, out] : marks) {
+        ASSERT_TRUE(writeFile(clip, ramp));
+        editor().trimmer().List1_DblClick();
+        ASSERT_EQ(form->MMCEdit()->Length(), length);
+        editor().trimmer().setMarks(in, out);
+        click("CmdEditDone");
+        ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
+        const qint64 first = std::llround(in * double(rate) / 1000);
+        const qint64 end = out >= length ? frames : std::llround(out * double(rate) / 1000);
+        const QByteArray kept = audioOf(clip);
+        ASSERT_EQ(kept.size(), (end - first) * 4) << in << ".." << out;
+        for (qint64 i = 0; i < end - first; ++i)
+            ASSERT_EQ(qFromLittleEndian<qint32>(kept.constData() + i * 4), first + i) << in << ".." << out << " @" << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, RampCutTest,
+                         ::testing::Values(std::pair{44100, 101'117}, std::pair{22050, 50'003},
+                                           std::pair{11025, 25'999}, std::pair{8000, 20'003},
+                                           std::pair{48000, 96'031}));

@@ -18,8 +18,28 @@ struct WaveDevice {
     QString path;     // the file that was opened
     WavInfo info;     // its format
     QByteArray data;  // whole frames, in the file's sample format
+    // What deletes at the head have taken away: the device's time 0 lies at
+    // headMs of the file as opened, its frame 0 at headFrames.  Later times
+    // are mapped through the file's own timeline, so that a cut made as two
+    // deletes keeps exactly the frames [round(in), round(out)) of the file
+    // instead of rounding twice.
+    qint64 headMs = 0;
+    qint64 headFrames = 0;
     qint64 frames() const { return info.blockAlign ? data.size() / info.blockAlign : 0; }
     qint64 lengthMs() const { return info.sampleRate ? frames() * 1000 / info.sampleRate : 0; }
+    // The file's length in whole ms, as the player reports it.
+    qint64 fileLengthMs() const { return info.sampleRate ? (headFrames + frames()) * 1000 / info.sampleRate : 0; }
+    // The device frame of a device time.  A time at or past the file's
+    // length in whole ms means the end, to the last frame, since lengths and
+    // marks in ms round down what is rarely a whole number of ms.
+    qint64 frameAt(qint64 ms) const
+    {
+        const qint64 fileMs = std::min(ms, lengthMs() + 1000) + headMs; // capped: ms * rate stays in 64 bits
+        if (fileMs >= fileLengthMs())
+            return frames();
+        const qint64 fileFrame = (fileMs * qint64(info.sampleRate) + 500) / 1000;
+        return std::clamp<qint64>(fileFrame - headFrames, 0, frames());
+    }
 };
 
 std::mutex &lock()
@@ -139,18 +159,14 @@ quint32 doDelete(const QStringList &w)
             return kMciErrUnrecognizedKeyword;
         }
     }
-    const qint64 frames = dev.frames();
-    const quint32 rate = dev.info.sampleRate;
-    // A time past the clip means its end; capping it first keeps ms * rate
-    // inside 64 bits for any time the command may give.
-    auto toFrame = [&](qint64 ms) {
-        ms = std::min(ms, dev.lengthMs() + 1000);
-        return std::clamp<qint64>((ms * qint64(rate) + 500) / 1000, 0, frames);
-    };
-    const qint64 from = toFrame(fromMs);
-    const qint64 to = (toMs < 0 || toMs >= dev.lengthMs()) ? frames : toFrame(toMs);
+    const qint64 from = dev.frameAt(fromMs);
+    const qint64 to = toMs < 0 ? dev.frames() : dev.frameAt(toMs);
     if (to <= from)
         return kMciOk; // empty or reversed: nothing changes
+    if (from == 0) {
+        dev.headMs += std::min(toMs < 0 ? dev.lengthMs() : toMs, dev.lengthMs() + 1000);
+        dev.headFrames += to;
+    }
     const qint64 ba = dev.info.blockAlign;
     dev.data.remove(qsizetype(from * ba), qsizetype((to - from) * ba));
     return kMciOk;

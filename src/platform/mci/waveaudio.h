@@ -15,13 +15,16 @@
 // "wait" and "notify" are accepted and ignored.
 //
 // Times are milliseconds and become frames by rounding at the file's rate
-// (frame = round(ms * rate / 1000)).  "delete": from defaults to 0, to to the
-// end; both are clamped to the clip, and a "to" at or past the clip's length
-// in ms (Length rounded down, as MMControl reports it) means its end.  An
-// empty or reversed range changes nothing and returns 0; a negative time is
-// kMciErrOutOfRange.  "save" writes the device's samples in the file's own
-// sample format (format tag 1 for integer PCM, 3 for float) after the 44-byte
-// header; the file is replaced only when completely written.
+// (frame = round(ms * rate / 1000)), on the timeline of the file as it was
+// opened: after "delete from 0 to A", time t names the file's time t + A, so
+// "delete from 0 to IN" then "delete from OUT-IN to L-IN" keeps exactly the
+// file's frames [round(IN), round(OUT)).  "delete": from defaults to 0, to to
+// the end; both are clamped to the clip, and a time at or past the file's
+// length in ms (rounded down, as MMControl reports it) means its end, to the
+// last frame.  An empty or reversed range changes nothing and returns 0; a
+// negative time is kMciErrOutOfRange.  "save" writes the device's samples in
+// the file's own sample format (format tag 1 for integer PCM, 3 for float)
+// after the 44-byte header; the file is replaced only when completely written.
 //
 // The open devices live in memory (alias -> raw frames + format) until
 // "close".  Every call returns 0 or one of the codes below, and never throws.
