@@ -28,8 +28,9 @@ QStringList wavFilesByName(const AppPaths &paths)
 QString whyNotUsable(const AppPaths &paths, const QString &entry)
 {
     // An entry is a file name without its extension: anything else would
-    // point out of the working folder.
-    if (entry.isEmpty() || entry.contains(QLatin1Char('/')) || entry.contains(QChar(0)))
+    // point out of the working folder, and the program's own files are no clips.
+    if (entry.isEmpty() || entry.contains(QLatin1Char('/')) || entry.contains(QChar(0)) ||
+        AppPaths::isReservedClipName(entry))
         return QStringLiteral("not a clip name");
     const QString clip = paths.clipFile(entry);
     if (!QFileInfo(clip).isFile())
