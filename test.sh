@@ -19,6 +19,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 tools/deps.sh
+tools/check-layers.sh
 tools/build.sh build -DBUILD_TESTING=ON
 [ "$sanitize" = 1 ] && tools/build.sh build-asan -DBUILD_TESTING=ON -DCLIPFORGE_SANITIZE=ON
 

@@ -3,12 +3,13 @@
 // Mark Out, then clicks Done. Prints the milliseconds of the Done click (the
 // cut of the clip file) on stdout; exit 1 when the cut clip is not the
 // marked stretch.
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "benchwindow.h"
 #include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
-#include "editor/editorstate.h"
+#include "core/trimsession.h"
+#include "core/workspace.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -34,8 +35,8 @@ int main(int argc, char **argv)
     bench.click("CmdMarkin");
     panel.SliderEdit->setValue(std::atoi(argv[3]));
     bench.click("CmdMarkOut");
-    const EditorState &state = form.clipEditor()->state();
-    const int markIn = state.markIn.value_or(-1), markOut = state.markOut.value_or(-1);
+    const TrimSession &trim = form.workspace().trim();
+    const int markIn = trim.markIn().value_or(-1), markOut = trim.markOut().value_or(-1);
 
     QElapsedTimer t;
     t.start();

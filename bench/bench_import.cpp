@@ -7,10 +7,10 @@
 // The lateness of a tick is how much later than one interval after the
 // previous tick (or the click) it came; a tick still due when the decode
 // ended counts as late by the time it was overdue.
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "benchwindow.h"
 #include "editor/clipeditorpanel.h"
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -4,9 +4,9 @@
 // Prints the microseconds the join and the save took inside the process: the
 // program does both in its running process, so the start-up of this driver
 // (loading the Qt libraries) is not part of the export's cost.
-#include "export/atomicsave.h"
+#include "base/atomicsave.h"
 #include "export/listjoin.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 #include <QStringList>
 #include <chrono>
@@ -23,8 +23,8 @@ int main(int argc, char **argv)
     for (int i = 3; i < argc; ++i)
         clips << QString::fromLocal8Bit(argv[i]);
     const auto start = std::chrono::steady_clock::now();
-    const JoinResult joined = joinClipList(clips, paths);
-    const QString failure = joined.ok ? copyFileAtomically(paths.concatFile(), QString::fromLocal8Bit(argv[2])) : joined.error;
+    const Result<qint64> joined = joinClipList(clips, paths);
+    const QString failure = joined ? copyFileAtomically(paths.concatFile(), QString::fromLocal8Bit(argv[2])).error() : joined.error();
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 1;

@@ -3,6 +3,8 @@
 // OUT.mp3, and runs the event loop until the encoder's Finished has been
 // handled. Prints the milliseconds from the click to then on stdout; exit 1
 // when the finished handler did not say "Finish Save".
+#include "core/workspace.h"
+#include "core/cliplist.h"
 #include "benchwindow.h"
 #include "editor/clipeditorpanel.h"
 
@@ -28,7 +30,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "could not copy %s\n", argv[i]);
             return 1;
         }
-        bench.form().Framewav()->List1->addItem(name);
+        bench.form().workspace().clips().append(ClipEntry{name, {}});
     }
     bench.dialogs().files.push_back(pathArgument(argv[1]));
 

@@ -129,12 +129,12 @@ int main(int argc, char **argv)
     }
     const double seconds = std::atof(argv[1]);
     const std::string wanted = argc > 2 ? argv[2] : "Monitor of ClipforgeSink";
-    QString error;
-    auto lib = BassLibrary::load(QString::fromStdString(applicationFolder() + "/libbass.so"), &error);
-    if (!lib) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    auto loaded = BassLibrary::load(QString::fromStdString(applicationFolder() + "/libbass.so"));
+    if (!loaded) {
+        std::fprintf(stderr, "%s\n", qPrintable(loaded.error()));
         return 1;
     }
+    auto lib = loaded.take();
     const BassApi &bass = lib->api();
     if (!bass.BASS_RecordInit(-1)) {
         std::fprintf(stderr, "BASS_RecordInit: %s\n", bass.BASS_ErrorText(bass.BASS_ErrorGetCode()));

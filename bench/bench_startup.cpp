@@ -2,7 +2,7 @@
 // the first paint of the main window. Prints the milliseconds since main()
 // on stdout; the script times the whole process.
 #include "firstshown.h"
-#include "shell/aboutpanel.h"
+#include "base/apptitle.h"
 #include "shell/frmmain.h"
 
 #include <QDir>

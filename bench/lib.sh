@@ -41,6 +41,13 @@ make_tone() {
   sox -n -r 44100 -c 2 -b 16 "$1" synth "$2" sine "$3" vol 0.5 2>/dev/null
 }
 
+# make_song WAV FORM BPM: a song of known structure from bench_analysis
+# (see bench_analysis.cpp), in the page cache as a freshly imported clip is.
+make_song() {
+  "$bin/bench_analysis" song "$1" "$2" "$3"
+  cat "$1" >/dev/null
+}
+
 now_ns() { date +%s%N; }
 
 # timed CMD...: runs the command; its stdout in $timed_out, its wall time

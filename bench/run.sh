@@ -44,6 +44,9 @@ bench cut_wav.sh "$build" "$runs"
 bench export_list.sh "$build" "$runs"
 bench startup.sh "$build" "$((runs * 2 - 1))"
 bench waveform.sh "$build" "$runs"
+bench loudness.sh "$build" "$runs"
+bench chorus.sh "$build" "$runs"
+bench beats.sh "$build" "$runs"
 sound_server
 bench record_soak.sh 1 "$build" # the short form: one minute
 

@@ -1,6 +1,6 @@
 // libFuzzer target: joining up to four clip files of any content into
 // concat.wav, the way "Save The List" does.
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "export/clipaudio.h"
 #include "export/listjoin.h"
 #include "fuzzsupport.h"
@@ -58,15 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     QFile::remove(paths().concatFile());
 
-    const JoinResult joined = joinClipList(names, paths());
-    if (joined.ok) {
-        FUZZ_CHECK(joined.error.isEmpty());
+    const Result<qint64> joined = joinClipList(names, paths());
+    if (joined) {
+        FUZZ_CHECK(joined.error().isEmpty());
         const WavInfo result = readWavInfo(paths().concatFile());
         FUZZ_CHECK(result.ok && result.canonical && result.formatTag == kWavFormatPcm);
-        FUZZ_CHECK(result.dataSize == joined.dataSize && result.fileSize == 44 + joined.dataSize);
+        FUZZ_CHECK(result.dataSize == joined.value() && result.fileSize == 44 + joined.value());
     } else {
         // A join that fails leaves no concat.wav behind.
-        FUZZ_CHECK(!joined.error.isEmpty());
+        FUZZ_CHECK(!joined.error().isEmpty());
         FUZZ_CHECK(!QFileInfo::exists(paths().concatFile()));
     }
     return 0;

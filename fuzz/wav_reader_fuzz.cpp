@@ -1,7 +1,7 @@
 // libFuzzer target: the RIFF WAVE chunk reader, the 44-byte header and the
 // sample conversions on whatever the reader accepts.
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "fuzzsupport.h"
 
 #include <QBuffer>

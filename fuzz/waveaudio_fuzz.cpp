@@ -2,7 +2,7 @@
 // with a fuzzed series of commands. Paths are only ever the two files of the
 // target's own folder, so that no command can write anywhere else; the rest of
 // a command (names, keywords, times, quotes) is free.
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "fuzzsupport.h"
 #include "platform/mci/waveaudio.h"
 

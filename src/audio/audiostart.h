@@ -1,43 +1,38 @@
 #pragma once
-#include "shell/paths.h"
+#include "base/paths.h"
+#include "base/result.h"
 
 #include <QString>
 #include <QtGlobal>
-#include <functional>
 #include <memory>
 
 class BassLibrary;
 struct BassApi;
-class QWidget;
 
-// Starting the audio library: the presence and version checks, the start
-// for decoding, and the one way of reporting a failed library call.
+// Starting the audio library: the presence and version checks and the
+// start for decoding. A failed check is fatal: the program cannot go on
+// without its audio library, and the caller ends it after the message.
 class AudioStart {
 public:
-    AudioStart(QWidget *owner, const AppPaths &paths);
+    explicit AudioStart(const AppPaths &paths);
     ~AudioStart();
 
-    // Checks the library and starts it for decoding. When a check fails it
-    // says so and ends the program; false only where ending was replaced.
-    bool initwav();
+    // Checks the library and starts it for decoding.
+    Outcome initwav();
     // The checks shared with the recorder's set-up (presence, version).
-    bool checkLibrary();
-    // Shows the message with the library's last error code.
-    void ReportError(const QString &message);
+    Outcome checkLibrary();
+    // The library's code for its last failed call (0 before it is loaded).
+    int lastErrorCode() const;
+    // A failed library call, to be shown with the library's last code.
+    Failure libraryFailure(const QString &message) const { return libraryFailure(message, lastErrorCode()); }
     // The same with a code kept from an earlier call (the library's code is
     // per thread and the next call overwrites it).
-    void ReportError(const QString &message, int code);
+    static Failure libraryFailure(const QString &message, int code);
 
     // The loaded library's calls; null before the first successful check.
     const BassApi *api() const;
 
-    // Ends the program at once, without the main window's unload steps.
-    std::function<void()> terminate;
-
 private:
-    bool fail(const QString &text, const QString &caption);
-
-    QWidget *owner_;
     AppPaths paths_;
     std::unique_ptr<BassLibrary> library_;
 };

@@ -21,12 +21,11 @@ bool resolve(void *handle, const char *name, F &slot, QString *missing)
     return true;
 }
 
-void report(QString *error, BassLibrary::Failure *failure, BassLibrary::Failure kind, const QString &text)
+Failure report(BassLibrary::LoadFailure *kind, BassLibrary::LoadFailure what, const QString &text)
 {
-    if (error)
-        *error = text;
-    if (failure)
-        *failure = kind;
+    if (kind)
+        *kind = what;
+    return Failure{text, {}, {}, false};
 }
 
 // In a sanitizer build the library stays mapped after dlclose: its
@@ -40,21 +39,20 @@ constexpr int kKeepMapped = 0;
 
 } // namespace
 
-std::unique_ptr<BassLibrary> BassLibrary::load(const QString &path, QString *error, Failure *failure)
+Result<std::unique_ptr<BassLibrary>> BassLibrary::load(const QString &path, LoadFailure *kind)
 {
-    report(error, failure, Failure::None, QString());
+    if (kind)
+        *kind = LoadFailure::None;
     // A full path, so that dlopen never searches the loader's path.
     if (path.isEmpty() || !QDir::isAbsolutePath(path)) {
-        report(error, failure, Failure::NotAbsolute, QStringLiteral("not a full path: %1").arg(path));
-        return nullptr;
+        return report(kind, LoadFailure::NotAbsolute, QStringLiteral("not a full path: %1").arg(path));
     }
     const QByteArray native = QFile::encodeName(path);
     void *handle = dlopen(native.constData(), RTLD_NOW | RTLD_LOCAL | kKeepMapped);
     if (!handle) {
         const char *why = dlerror();
-        report(error, failure, Failure::CannotLoad,
-               QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(why ? why : "unknown")));
-        return nullptr;
+        return report(kind, LoadFailure::CannotLoad,
+                      QStringLiteral("cannot load %1: %2").arg(path, QString::fromLocal8Bit(why ? why : "unknown")));
     }
     std::unique_ptr<BassLibrary> lib(new BassLibrary);
     lib->handle_ = handle;
@@ -90,9 +88,8 @@ std::unique_ptr<BassLibrary> BassLibrary::load(const QString &path, QString *err
     BASS_RESOLVE(BASS_RecordStart);
 #undef BASS_RESOLVE
     if (!ok) {
-        report(error, failure, Failure::MissingFunction,
-               QStringLiteral("missing function %1 in %2").arg(missing, path));
-        return nullptr; // the destructor unloads it
+        return report(kind, LoadFailure::MissingFunction,
+                      QStringLiteral("missing function %1 in %2").arg(missing, path)); // lib's destructor unloads it
     }
     return lib;
 }

@@ -3,6 +3,7 @@
 // at run time from a full path (the application folder, never the loader's
 // search path) and every BASS_* call is resolved by name into one table.
 
+#include "base/result.h"
 #include "platform/bass/bass.h"
 
 #include <QString>
@@ -41,7 +42,7 @@ struct BassApi {
 // set: a library lacking one of the calls does not load.
 class BassLibrary {
 public:
-    enum class Failure {
+    enum class LoadFailure {
         None,
         NotAbsolute,     // the path is not a full path
         CannotLoad,      // missing file, or not a loadable library
@@ -49,11 +50,10 @@ public:
     };
 
     // Loads the library at `path`, a full path such as
-    // RPP(application folder) + "libbass.so". On failure returns null and,
-    // when given, sets *error to words naming the cause (for a missing call:
-    // "missing function BASS_..."), and *failure to the kind.
-    static std::unique_ptr<BassLibrary> load(const QString &path, QString *error = nullptr,
-                                             Failure *failure = nullptr);
+    // RPP(application folder) + "libbass.so". A failure's words name the
+    // cause (for a missing call: "missing function BASS_..."); *kind, when
+    // given, is set to its kind.
+    static Result<std::unique_ptr<BassLibrary>> load(const QString &path, LoadFailure *kind = nullptr);
     ~BassLibrary();
     BassLibrary(const BassLibrary &) = delete;
     BassLibrary &operator=(const BassLibrary &) = delete;

@@ -2,8 +2,7 @@
 
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
-#include "platform/dialogs/dialogs.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -13,14 +12,14 @@ constexpr quint32 kDecodeOnly = 0x200000;
 constexpr int kBlock = 20000;
 } // namespace
 
-SongDecoder::SongDecoder(AudioStart &audio, QWidget *owner) : audio_(audio), owner_(owner) {}
+SongDecoder::SongDecoder(AudioStart &audio) : audio_(audio) {}
 
-void SongDecoder::loadmp3(const QString &songPath)
+Outcome SongDecoder::loadmp3(const QString &songPath)
 {
     decChan = 0;
     const BassApi *bass = audio_.api();
     if (!bass)
-        return;
+        return Outcome::failure(QStringLiteral("The audio library is not started."));
     const QByteArray path = songPath.toLocal8Bit();
     decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, kDecodeOnly);
     if (!decChan)
@@ -28,19 +27,20 @@ void SongDecoder::loadmp3(const QString &songPath)
     if (!decChan)
         decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0, 0x220200, 0);
     if (!decChan)
-        audio_.ReportError(QStringLiteral("Can't play the file"));
+        return audio_.libraryFailure(QStringLiteral("Can't play the file"));
+    return Outcome::success();
 }
 
-bool SongDecoder::convert2wav(const QString &outputPath)
+Outcome SongDecoder::convert2wav(const QString &outputPath)
 {
     converting = !converting;
-    if (!converting)
-        return false; // a conversion is running; it ends after its block
+    if (!converting) // a conversion is running; it ends after its block
+        return Outcome::failure(QStringLiteral("The running decoding was stopped."));
     const BassApi *bass = audio_.api();
     problem_.clear();
     if (!bass || !decChan) {
         converting = false;
-        return false; // already reported by loadmp3
+        return Outcome::failure(QStringLiteral("No song is open for decoding."));
     }
     BASS_CHANNELINFO info{};
     bass->BASS_ChannelGetInfo(decChan, &info);
@@ -55,9 +55,7 @@ bool SongDecoder::convert2wav(const QString &outputPath)
         out_.close();
         QFile::remove(out_.fileName());
         converting = false;
-        dialogs::MsgBox(owner_, QStringLiteral("The clip file %1 could not be created.").arg(outputPath),
-                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
-        return false;
+        return Outcome::failure(QStringLiteral("The clip file %1 could not be created.").arg(outputPath));
     }
     const quint64 total = bass->BASS_ChannelGetLength(decChan);
     QByteArray decBuf(kBlock, Qt::Uninitialized);
@@ -95,9 +93,7 @@ bool SongDecoder::convert2wav(const QString &outputPath)
         progress(100);
     decLen = 0;
     SetBytePos(decChan, 0);
-    if (!ok)
-        dialogs::MsgBox(owner_, problem_, dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
-    return ok;
+    return ok ? Outcome::success() : Outcome::failure(problem_);
 }
 
 bool SongDecoder::finish(bool keep)

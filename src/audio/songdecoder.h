@@ -1,5 +1,6 @@
 #pragma once
-#include "audio/wavheader.h"
+#include "base/result.h"
+#include "base/wavheader.h"
 
 #include <QFile>
 #include <QString>
@@ -7,21 +8,21 @@
 #include <functional>
 
 class AudioStart;
-class QWidget;
 
 // Decodes a song through the audio library into a WAV clip file of the
 // 44-byte layout, block by block, letting the events run between blocks.
 class SongDecoder {
 public:
-    SongDecoder(AudioStart &audio, QWidget *owner);
+    explicit SongDecoder(AudioStart &audio);
 
     // Opens the song for decoding (file, then address, then tracker music);
-    // reports "Can't play the file" and leaves decChan 0 when none works.
-    void loadmp3(const QString &songPath);
+    // fails with "Can't play the file" and the library's code, leaving
+    // decChan 0, when none works.
+    Outcome loadmp3(const QString &songPath);
     // Decodes the open song into outputPath. Written beside it and moved
-    // into place when complete; false (with a message) when nothing usable
-    // was decoded or the file could not be written.
-    bool convert2wav(const QString &outputPath);
+    // into place when complete; fails when nothing usable was decoded or
+    // the file could not be written.
+    Outcome convert2wav(const QString &outputPath);
     // Completes the open output file's sizes and closes it; nothing when
     // none is open.
     void closewav();
@@ -41,7 +42,6 @@ private:
     bool finish(bool keep);
 
     AudioStart &audio_;
-    QWidget *owner_;
     QFile out_;
     QString outputPath_;
     QString problem_;

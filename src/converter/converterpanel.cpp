@@ -1,18 +1,16 @@
 #include "converter/converterpanel.h"
 
 #include "audio/audiostart.h"
-#include "audio/basslib.h"
-#include "audio/songdecoder.h"
-#include "editor/clipeditor.h"
-#include "editor/clipeditorpanel.h"
-#include "editor/cliplist.h"
-#include "export/atomicsave.h"
+#include "base/atomicsave.h"
+#include "core/cliplist.h"
+#include "core/encoderqueue.h"
+#include "core/songimport.h"
+#include "core/workspace.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mp3enc/mp3enc.h"
-#include "shell/aboutpanel.h"
-#include "shell/frmload.h"
-#include "shell/frmmain.h"
-#include "shell/twips.h"
+#include "widgets/featurecontext.h"
+#include "widgets/frmload.h"
+#include "widgets/twips.h"
 
 #include <QFile>
 #include <QLabel>
@@ -37,8 +35,8 @@ Row pathRow(QWidget *frame, const QString &boxName, const QString &buttonName, i
 
 } // namespace
 
-ConverterPanel::ConverterPanel(Frmmain &form, QWidget *parent)
-    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), form_(form)
+ConverterPanel::ConverterPanel(FeatureContext &context, CommonDialog &cmdopen, QWidget *parent)
+    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), context_(context), cmdopen_(cmdopen)
 {
     setObjectName(QStringLiteral("FrameConvert"));
     setGeometry(tw(1080), tw(720), tw(9135), tw(4815));
@@ -67,7 +65,7 @@ ConverterPanel::ConverterPanel(Frmmain &form, QWidget *parent)
 
     Text2 = makeControl<QLineEdit>(this, QStringLiteral("Text2"), 240, 4500, 1000, 255);
     Text2->hide();
-    ComFileOpen = new CommonDialog(&form, QStringLiteral("ComFileOpen"));
+    ComFileOpen = new CommonDialog(&context_.window, QStringLiteral("ComFileOpen"));
 
     connect(CmdopenMp3, &QPushButton::clicked, this, &ConverterPanel::CmdopenMp3_Click);
     connect(Cmdopenwav, &QPushButton::clicked, this, &ConverterPanel::Cmdopenwav_Click);
@@ -85,7 +83,7 @@ void ConverterPanel::choose(bool save, const QString &filter, QLineEdit *box, co
     ComFileOpen->Filter = filter;
     if (save) {
         ComFileOpen->DefaultExt = defaultExt;
-        ComFileOpen->InitDir = form_.settings().BaseFolder;
+        ComFileOpen->InitDir = context_.workspace.settings().BaseFolder;
         ComFileOpen->ShowSave();
     } else {
         ComFileOpen->Flags = 4096;
@@ -111,40 +109,38 @@ void ConverterPanel::CmdconvertWav_Click()
     const QString target = txtsavewav->text();
     if (song.isEmpty() || target.isEmpty())
         return;
-    if (!form_.audio().initwav())
+    Workspace &workspace = context_.workspace;
+    if (Outcome started = workspace.audio().initwav(); !started) {
+        context_.fail(started.failure());
         return;
-    form_.setEnabled(false);
-    FrmLoad *busy = form_.busyWindow();
-    busy->Label1()->setText(QStringLiteral("Converting......."));
-    busy->show();
-    form_.clipEditor()->list().cmdopen()->FileName = song;
-    SongDecoder &decoder = form_.decoder();
-    decoder.loadmp3(song);
-    // The working copy never replaces a listed clip's file.
-    const QString name = form_.clipEditor()->list().freeClipName(clipNameOf(song));
-    const QString clip = form_.paths().clipFile(name);
-    const bool decoded = decoder.decChan && decoder.convert2wav(clip);
-    if (decoded)
-        form_.Framewav()->List1->addItem(name);
-    busy->hide();
-    form_.setEnabled(true);
-    decoder.closewav();
-    const QString error = decoded ? copyFileAtomically(clip, target) : QString();
-    const bool copied = decoded && error.isEmpty();
-    form_.audio().api()->BASS_Free();
+    }
+    // The song is decoded as an import decodes it: the clip joins the list
+    // (its working copy never replaces a listed clip's file), then it is
+    // copied to the chosen file.
+    cmdopen_.FileName = song;
+    Result<QString> clip = Result<QString>::failure(QString());
+    {
+        BusyScope busy(context_.busy, QStringLiteral("Converting......."));
+        clip = decodeSongToClip(workspace, song);
+    }
+    if (!clip) {
+        context_.fail(clip.failure());
+        return;
+    }
+    const Outcome copied = copyFileAtomically(workspace.paths().clipFile(clip.value()), target);
     if (copied)
-        dialogs::MsgBox(&form_, QStringLiteral("Convert Finish"), dialogs::Buttons::Ok, applicationTitle());
-    else if (decoded)
-        dialogs::MsgBox(&form_, QStringLiteral("The WAV file could not be written to %1: %2").arg(target, error),
-                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+        showDone(&context_.window, QStringLiteral("Convert Finish"));
+    else
+        context_.fail(Failure{QStringLiteral("The WAV file could not be written to %1: %2").arg(target, copied.error()),
+                              {}, {}, false});
 }
 
 void ConverterPanel::CmdConvertMP3_Click()
 {
     if (txtopenwav->text().isEmpty() || txtsavemp3->text().isEmpty())
         return;
-    Mp3Enc *encoder = form_.Mp3Enc1();
-    encoder->StartEncoding(txtopenwav->text(), txtsavemp3->text());
-    Text2->setText(QString::number(encoder->Status()));
-    form_.busyWindow()->show();
+    EncoderQueue &queue = context_.workspace.encoder();
+    queue.start(txtopenwav->text(), txtsavemp3->text());
+    Text2->setText(QString::number(queue.encoder().Status()));
+    context_.busy.window()->show();
 }

@@ -3,7 +3,7 @@
 #include <functional>
 
 class CommonDialog;
-class Frmmain;
+struct FeatureContext;
 class QLineEdit;
 class QPushButton;
 
@@ -11,7 +11,9 @@ class QPushButton;
 class ConverterPanel : public QGroupBox {
     Q_OBJECT
 public:
-    ConverterPanel(Frmmain &form, QWidget *parent);
+    // cmdopen: the clip list's open dialog, which is left holding the song
+    // converted to WAV as an import leaves it.
+    ConverterPanel(FeatureContext &context, CommonDialog &cmdopen, QWidget *parent);
 
     QLineEdit *txtopenwav, *txtsavemp3, *txtopenmp3, *txtsavewav, *Text2;
     QPushButton *Cmdopenwav, *CmdSaveMP3, *CmdConvertMP3, *CmdopenMp3, *CmdSavewav2, *CmdconvertWav;
@@ -26,5 +28,6 @@ public:
 
 private:
     void choose(bool save, const QString &filter, QLineEdit *box, const QString &defaultExt = QString());
-    Frmmain &form_;
+    FeatureContext &context_;
+    CommonDialog &cmdopen_;
 };

@@ -1,23 +1,21 @@
 #include "editor/clipeditor.h"
 
+#include "core/workspace.h"
+#include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
-#include "editor/editorkeys.h"
 #include "editor/cliptrimmer.h"
+#include "editor/editorkeys.h"
 #include "editor/listplayer.h"
-#include "editor/mp3import.h"
 #include "editor/songdrop.h"
 #include "editor/trimwaveform.h"
-#include "editor/clipeditorpanel.h"
-#include "shell/frmmain.h"
+#include "widgets/featurecontext.h"
 
-ClipEditor::ClipEditor(Frmmain &form)
-    : QObject(&form),
-      list_(new ClipList(form, *form.Framewav(), state_)),
-      trimmer_(new ClipTrimmer(form, *form.Framewav(), state_)),
-      player_(new ListPlayer(form, *form.Framewav(), state_, *list_)),
-      drop_(new SongDrop(*form.Framewav()->List1, *list_)),
-      waveform_(new TrimWaveform(form, *form.Framewav(), state_, *trimmer_)),
-      keys_(new EditorKeys(form, *form.Framewav()))
+#include <QListWidget>
+
+ClipEditor::ClipEditor(FeatureContext &context, ClipEditorPanel &panel)
+    : QObject(&panel), panel_(panel), list_(new ClipList(context, panel)), trimmer_(new ClipTrimmer(context, panel)),
+      player_(new ListPlayer(context.workspace, context.window, panel, *list_)),
+      drop_(new SongDrop(*panel.List1, *list_)), waveform_(new TrimWaveform(context.workspace, panel, *trimmer_)),
+      keys_(new EditorKeys(context.workspace.trimPlayer(), panel))
 {
-    list_->importMp3 = [this, &form](const QString &song) { importDecodedSong(form, *list_, song); };
 }

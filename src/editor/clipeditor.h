@@ -1,24 +1,23 @@
 #pragma once
-#include "editor/editorstate.h"
-
 #include <QObject>
 
+class ClipEditorPanel;
 class ClipList;
 class ClipTrimmer;
-class Frmmain;
+class EditorKeys;
 class ListPlayer;
 class SongDrop;
-class EditorKeys;
 class TrimWaveform;
+struct FeatureContext;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
-// list player, over one shared state.
+// list player, over the workspace's clip list and trimming session.
 class ClipEditor : public QObject {
     Q_OBJECT
 public:
-    explicit ClipEditor(Frmmain &form);
+    ClipEditor(FeatureContext &context, ClipEditorPanel &panel);
 
-    EditorState &state() { return state_; }
+    ClipEditorPanel &panel() const { return panel_; }
     ClipList &list() const { return *list_; }
     ClipTrimmer &trimmer() const { return *trimmer_; }
     ListPlayer &player() const { return *player_; }
@@ -26,7 +25,7 @@ public:
     EditorKeys &keys() const { return *keys_; }
 
 private:
-    EditorState state_;
+    ClipEditorPanel &panel_;
     ClipList *list_;
     ClipTrimmer *trimmer_;
     ListPlayer *player_;

@@ -1,7 +1,7 @@
 #include "editor/clipeditorpanel.h"
 
-#include "shell/icons.h"
-#include "shell/twips.h"
+#include "widgets/icons.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,34 +1,25 @@
 #include "editor/cliplist.h"
 
-#include "audio/pcmwav.h"
-#include "audio/wavformat.h"
+#include "audio/audiostart.h"
+#include "base/atomicsave.h"
+#include "base/pcmwav.h"
+#include "base/wavformat.h"
+#include "core/cliplist.h"
+#include "core/songimport.h"
+#include "core/trimsession.h"
+#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
-#include "editor/editorstate.h"
-#include "export/atomicsave.h"
-#include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
-#include "shell/frmmain.h"
+#include "platform/dialogs/dialogs.h"
+#include "widgets/featurecontext.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTime>
 
-QString formatSeconds(int seconds)
-{
-    const int day = 24 * 3600;
-    return QTime(0, 0).addSecs(((seconds % day) + day) % day).toString(QStringLiteral("hh:mm:ss"));
-}
-
-QString clipNameOf(const QString &songPath)
-{
-    const QString name = GetFileName(songPath);
-    return name.size() > 4 ? name.left(name.size() - 4) : name;
-}
-
-ClipList::ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state)
-    : QObject(&form), form_(form), panel_(panel), state_(state), cmdopen_(new CommonDialog(&form, QStringLiteral("cmdopen")))
+ClipList::ClipList(FeatureContext &context, ClipEditorPanel &panel)
+    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel),
+      cmdopen_(new CommonDialog(&context.window, QStringLiteral("cmdopen")))
 {
     connect(panel_.CmdAdd, &QPushButton::clicked, this, &ClipList::CmdAdd_Click);
     connect(panel_.Cmdremove, &QPushButton::clicked, this, &ClipList::Cmdremove_Click);
@@ -39,6 +30,29 @@ ClipList::ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state)
             List1_Click();
     });
     connect(panel_.List1, &QListWidget::itemClicked, this, [this] { List1_Click(); });
+
+    // The one place where List1 follows the clip list; the selection stays
+    // the view's own, and following the list never runs the selection handler.
+    ClipEntries &clips = workspace_.clips();
+    QListWidget *list = panel_.List1;
+    connect(&clips, &ClipEntries::inserted, this, [this, list, &clips](int row) {
+        quiet_ = true;
+        list->insertItem(row, clips.at(row).name);
+        quiet_ = false;
+    });
+    connect(&clips, &ClipEntries::removed, this, [this, list](int row) {
+        quiet_ = true;
+        delete list->takeItem(row);
+        quiet_ = false;
+    });
+    connect(&clips, &ClipEntries::moved, this, [this, list](int from, int to) {
+        quiet_ = true;
+        const bool wasSelected = list->currentRow() == from;
+        list->insertItem(to, list->takeItem(from));
+        if (wasSelected)
+            list->setCurrentRow(to);
+        quiet_ = false;
+    });
 }
 
 void ClipList::selectQuietly(int row)
@@ -64,8 +78,8 @@ bool ClipList::importSong(const QString &path)
     const QString type = path.right(3).toLower();
     if (type == QLatin1String("wav"))
         importWav(path);
-    else if (type == QLatin1String("mp3") && importMp3)
-        importMp3(path);
+    else if (type == QLatin1String("mp3"))
+        importDecoded(path);
     else
         return false;
     return true;
@@ -88,87 +102,68 @@ void ClipList::importSongs(const QStringList &songPaths)
     }
     importing_ = false;
     if (!refused.isEmpty())
-        dialogs::MsgBox(&form_,
-                        QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +
-                            refused.join(QLatin1Char('\n')),
-                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
-}
-
-QString ClipList::freeClipName(const QString &wanted) const
-{
-    auto taken = [this](const QString &name) {
-        for (int i = 0; i < panel_.List1->count(); ++i)
-            if (panel_.List1->item(i)->text() == name)
-                return true;
-        return AppPaths::isReservedClipName(name) || QFileInfo::exists(form_.paths().clipFile(name));
-    };
-    QString name = wanted;
-    for (int n = 2; taken(name); ++n)
-        name = QStringLiteral("%1 (%2)").arg(wanted).arg(n);
-    return name;
+        context_.fail(Failure{QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +
+                                  refused.join(QLatin1Char('\n')),
+                              {}, {}, false});
 }
 
 bool ClipList::importWav(const QString &songPath)
 {
-    const QString name = freeClipName(clipNameOf(songPath));
-    const QString clip = form_.paths().clipFile(name);
+    ClipEntries &clips = workspace_.clips();
+    const QString name = clips.freeClipName(clipNameOf(songPath));
+    const QString clip = workspace_.paths().clipFile(name);
     // The clip appears under its name only when it is complete. A WAV that
     // the player, the cut and the join read as it is stays a byte copy; any
     // other layout is converted once, here, so that every clip is usable.
-    const WavInfo info = readWavInfo(songPath);
-    const QString error = info.ok ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
-    if (!error.isEmpty()) {
-        dialogs::MsgBox(&form_, QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, error),
-                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+    const Outcome made = readWavInfo(songPath).ok ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
+    if (!made) {
+        context_.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
+                              {}, {}, false});
         return false;
     }
     QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner);
-    panel_.List1->addItem(name);
+    clips.append(ClipEntry{name, songPath});
     return true;
+}
+
+bool ClipList::importDecoded(const QString &songPath)
+{
+    if (Outcome started = workspace_.audio().initwav(); !started) {
+        context_.fail(started.failure());
+        return false;
+    }
+    Result<QString> made = Result<QString>::failure(QString());
+    {
+        BusyScope busy(context_.busy);
+        made = decodeSongToClip(workspace_, songPath);
+    }
+    if (!made)
+        context_.fail(made.failure());
+    return made.ok();
 }
 
 void ClipList::moveSelected(int step)
 {
-    QListWidget *list = panel_.List1;
-    const int from = list->currentRow();
+    const int from = panel_.List1->currentRow();
     const int to = from + step;
-    if (from < 0 || to < 0 || to >= list->count())
+    if (from < 0 || to < 0 || to >= workspace_.clips().count())
         return;
-    // The entry last started by the list player (playIndex - 1) keeps its
-    // place in the play order: whatever now follows it plays next.
-    const int playing = state_.playIndex - 1;
-    if (state_.playIndex > 0 && (playing == from || playing == to))
-        state_.playIndex = (playing == from ? to : from) + 1;
-    quiet_ = true;
-    list->insertItem(to, list->takeItem(from));
-    list->setCurrentRow(to);
-    quiet_ = false;
+    workspace_.clips().move(from, to);
 }
 
 void ClipList::Cmdremove_Click()
 {
-    form_.MMCEdit()->setCommand(QStringLiteral("Stop"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Stop"));
-    form_.MMCEdit()->setCommand(QStringLiteral("Close"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Close"));
+    workspace_.closePlayers();
     QListWidget *list = panel_.List1;
     const int row = list->currentRow();
     if (row >= 0) {
-        const QString name = list->item(row)->text();
+        const QString name = workspace_.clips().at(row).name;
         const dialogs::Answer answer =
-            dialogs::MsgBox(&form_, QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
+            dialogs::MsgBox(&context_.window, QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
                             dialogs::Buttons::YesNo, QStringLiteral("Deleting"));
         if (answer == dialogs::Answer::Yes) {
-            int users = 0;
-            for (int i = 0; i < list->count(); ++i)
-                users += list->item(i)->text() == name;
-            // The file goes with the last entry that names it.
-            if (users == 1)
-                QFile::remove(form_.paths().clipFile(name));
-            quiet_ = true;
-            delete list->takeItem(row);
-            list->setCurrentRow(-1);
-            quiet_ = false;
+            workspace_.clips().removeAt(row);
+            selectQuietly(-1);
         }
     }
     for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut})
@@ -177,10 +172,12 @@ void ClipList::Cmdremove_Click()
 
 void ClipList::List1_Click()
 {
-    form_.MMCEdit()->setCommand(QStringLiteral("Stop"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Stop"));
-    form_.MMCEdit()->setCommand(QStringLiteral("close"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("close"));
+    MMControl &edit = workspace_.trimPlayer();
+    MMControl &player = workspace_.listPlayer();
+    edit.setCommand(QStringLiteral("Stop"));
+    player.setCommand(QStringLiteral("Stop"));
+    edit.setCommand(QStringLiteral("close"));
+    player.setCommand(QStringLiteral("close"));
     for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut})
         w->setEnabled(false);
     for (QWidget *w : {panel_.CmdEditDone, panel_.CmdFoward, panel_.CmdPause, panel_.CmdPlay, panel_.CmdStop,
@@ -188,7 +185,5 @@ void ClipList::List1_Click()
         w->setEnabled(true);
     // A selection ends a trimming session: Done cannot cut this entry with
     // the marks of the clip opened before.
-    state_.markIn.reset();
-    state_.markOut.reset();
-    state_.openClip.reset();
+    workspace_.trim().end();
 }

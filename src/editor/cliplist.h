@@ -1,18 +1,19 @@
 #pragma once
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 class ClipEditorPanel;
 class CommonDialog;
-class Frmmain;
-struct EditorState;
+struct FeatureContext;
+class Workspace;
 
-// The clip list: import of songs as clips, removal, selection.
+// The clip list's handlers: import of songs as clips, removal, selection,
+// moving an entry up or down. The entries themselves live in the
+// workspace's ClipEntries; List1 shows them.
 class ClipList : public QObject {
     Q_OBJECT
 public:
-    ClipList(Frmmain &form, ClipEditorPanel &panel, EditorState &state);
+    ClipList(FeatureContext &context, ClipEditorPanel &panel);
 
     CommonDialog *cmdopen() const { return cmdopen_; }
 
@@ -27,13 +28,11 @@ public:
     void importSongs(const QStringList &songPaths);
     // Imports one WAV song; false (with a message) when no clip was made.
     bool importWav(const QString &songPath);
-    // The first clip name, from the song's, that no entry and no clip file uses.
-    QString freeClipName(const QString &wanted) const;
+    // Imports one MP3 song (or any song the audio library decodes) under
+    // the busy window; false when no clip was made.
+    bool importDecoded(const QString &songPath);
     // Selects an entry without running the selection handler.
     void selectQuietly(int row);
-
-    // Imports one MP3 song (the decoding import sets this).
-    std::function<void(const QString &songPath)> importMp3;
 
 private:
     // Imports by the path's type, as Add New does; false for another type.
@@ -42,15 +41,11 @@ private:
     // selection and the list player's next entry follow it.
     void moveSelected(int step);
 
-    Frmmain &form_;
+    FeatureContext &context_;
+    Workspace &workspace_;
     ClipEditorPanel &panel_;
-    EditorState &state_;
     CommonDialog *cmdopen_;
     bool quiet_ = false;
     bool importing_ = false;
     QStringList queued_; // songs waiting for the running import
 };
-
-// The clip name of a song: its file name without the last four characters
-// (the whole name when it is shorter than five).
-QString clipNameOf(const QString &songPath);

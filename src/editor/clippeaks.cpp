@@ -1,6 +1,6 @@
 #include "editor/clippeaks.h"
 
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 
 #include <QFile>
 #include <QSysInfo>

@@ -3,15 +3,16 @@
 #include <QString>
 
 class ClipEditorPanel;
-class Frmmain;
-struct EditorState;
+struct FeatureContext;
+class Workspace;
 
-// Trimming a clip: open it in the trimming player, play, jump, take the
-// marks, and cut the clip file down to the stretch between them.
+// The trimming frame's handlers: open a clip in the trimming player, play,
+// jump, take the marks, and cut. What is open and the marks live in the
+// workspace's TrimSession; the frame shows them.
 class ClipTrimmer : public QObject {
     Q_OBJECT
 public:
-    ClipTrimmer(Frmmain &form, ClipEditorPanel &panel, EditorState &state);
+    ClipTrimmer(FeatureContext &context, ClipEditorPanel &panel);
 
     void List1_DblClick();
     void CmdEditPlay_Click();
@@ -22,17 +23,19 @@ public:
     void CmdMarkOut_Click();
     void CmdEditDone_Click();
 
-    // Sets a mark to a millisecond position directly (used by the waveform).
+    // Sets both marks to millisecond positions directly (used by the waveform).
     void setMarks(int markIn, int markOut);
 
 private:
-    // Cuts the clip to [in, out) of a clip of length ms; the error text, or
-    // empty on success. The clip file is left as it was on failure.
-    QString cutClip(const QString &clipFile, int in, int out, int length);
     void setSliderQuietly(int value);
 
-    Frmmain &form_;
+    FeatureContext &context_;
+    Workspace &workspace_;
     ClipEditorPanel &panel_;
-    EditorState &state_;
     bool quiet_ = false;
 };
+
+// Whole seconds of a millisecond count, halves to the even number.
+int roundedSeconds(double ms);
+// "hh:mm:ss" of a number of whole seconds, as a time of day (hours wrap at 24).
+QString formatSeconds(int seconds);

@@ -2,7 +2,6 @@
 
 #include "editor/clipeditorpanel.h"
 #include "platform/mci/mmcontrol.h"
-#include "shell/frmmain.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -32,7 +31,8 @@ void pressIfEnabled(QAbstractButton *button)
 
 } // namespace
 
-EditorKeys::EditorKeys(Frmmain &form, ClipEditorPanel &panel) : QObject(&panel), form_(form), panel_(panel)
+EditorKeys::EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel)
+    : QObject(&panel), trimPlayer_(trimPlayer), panel_(panel)
 {
     connect(panelShortcut(kPlayStop, panel_), &QShortcut::activated, this, &EditorKeys::playOrStop);
     bind(kMarkIn, panel_.CmdMarkin);
@@ -66,7 +66,7 @@ void EditorKeys::bind(const QKeySequence &key, QAbstractButton *button)
 
 void EditorKeys::playOrStop()
 {
-    pressIfEnabled(form_.MMCEdit()->isPlaying() ? panel_.CmdEditStop : panel_.CmdEditPlay);
+    pressIfEnabled(trimPlayer_.isPlaying() ? panel_.CmdEditStop : panel_.CmdEditPlay);
 }
 
 void EditorKeys::showInTooltips()

@@ -2,7 +2,7 @@
 #include <QObject>
 
 class ClipEditorPanel;
-class Frmmain;
+class MMControl;
 class QAbstractButton;
 class QKeySequence;
 
@@ -13,7 +13,7 @@ class QKeySequence;
 class EditorKeys : public QObject {
     Q_OBJECT
 public:
-    EditorKeys(Frmmain &form, ClipEditorPanel &panel);
+    EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel);
 
     // Adds each key to its button's tooltip, after the text it has.
     void showInTooltips();
@@ -25,6 +25,6 @@ private:
     void bind(const QKeySequence &key, QAbstractButton *button);
     void playOrStop();
 
-    Frmmain &form_;
+    MMControl &trimPlayer_;
     ClipEditorPanel &panel_;
 };

@@ -1,19 +1,20 @@
 #include "editor/listplayer.h"
 
+#include "core/cliplist.h"
+#include "core/trimsession.h"
+#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
-#include "editor/editorstate.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
-#include "shell/frmmain.h"
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
-ListPlayer::ListPlayer(Frmmain &form, ClipEditorPanel &panel, EditorState &state, ClipList &list)
-    : QObject(&form), form_(form), panel_(panel), state_(state), list_(list), timer1_(new QTimer(this))
+ListPlayer::ListPlayer(Workspace &workspace, QWidget &window, ClipEditorPanel &panel, ClipList &list)
+    : QObject(&panel), workspace_(workspace), window_(window), panel_(panel), list_(list), timer1_(new QTimer(this))
 {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(500);
@@ -24,34 +25,44 @@ ListPlayer::ListPlayer(Frmmain &form, ClipEditorPanel &panel, EditorState &state
     connect(panel_.CmdFoward, &QPushButton::clicked, this, &ListPlayer::CmdFoward_Click);
     connect(panel_.CmdNext, &QPushButton::clicked, this, &ListPlayer::CmdNext_Click);
     connect(panel_.CmdPause, &QPushButton::clicked, this, &ListPlayer::CmdPause_Click);
-    connect(form_.MMCPlayList(), &MMControl::Done, this, &ListPlayer::MMCPlayList_Done);
+    connect(&workspace_.listPlayer(), &MMControl::Done, this, &ListPlayer::MMCPlayList_Done);
+    connect(&workspace_.clips(), &ClipEntries::moved, this, &ListPlayer::followMove);
+}
+
+void ListPlayer::followMove(int from, int to)
+{
+    // The entry last started (playIndex - 1) keeps its place in the play
+    // order: whatever now follows it plays next.
+    const int playing = playIndex_ - 1;
+    if (playIndex_ > 0 && (playing == from || playing == to))
+        playIndex_ = (playing == from ? to : from) + 1;
 }
 
 void ListPlayer::CmdPlay_Click()
 {
     const int selected = panel_.List1->currentRow();
     if (selected < 0) {
-        dialogs::MsgBox(&form_, QStringLiteral("Please select the song to play"));
+        dialogs::MsgBox(&window_, QStringLiteral("Please select the song to play"));
         return;
     }
-    state_.playIndex = selected;
+    playIndex_ = selected;
     playitem();
 }
 
 void ListPlayer::playitem()
 {
-    MMControl *player = form_.MMCPlayList();
-    if (state_.playIndex >= panel_.List1->count()) {
-        player->setCommand(QStringLiteral("Stop"));
-        player->setCommand(QStringLiteral("Close"));
+    MMControl &player = workspace_.listPlayer();
+    if (playIndex_ >= workspace_.clips().count()) {
+        player.setCommand(QStringLiteral("Stop"));
+        player.setCommand(QStringLiteral("Close"));
         return;
     }
-    player->setFileName(form_.paths().clipFile(panel_.List1->item(state_.playIndex)->text()));
+    player.setFileName(workspace_.clips().clipFile(playIndex_));
     for (const char *word : {"stop", "close", "Open", "play"})
-        player->setCommand(QString::fromLatin1(word));
+        player.setCommand(QString::fromLatin1(word));
     // Selecting the entry being played must not stop it.
-    list_.selectQuietly(state_.playIndex);
-    ++state_.playIndex;
+    list_.selectQuietly(playIndex_);
+    ++playIndex_;
 }
 
 void ListPlayer::MMCPlayList_Done()
@@ -66,26 +77,26 @@ void ListPlayer::playNeighbour(int step)
     const int target = selected + step;
     if (selected < 0 || target < 0 || target >= panel_.List1->count())
         return;
-    state_.playIndex = target;
+    playIndex_ = target;
     playitem();
 }
 
 void ListPlayer::CmdPause_Click()
 {
-    MMControl *player = form_.MMCPlayList();
-    if (player->isPlaying())
-        player->setCommand(QStringLiteral("pause"));
-    else if (player->isPaused())
-        player->setCommand(QStringLiteral("resume"));
+    MMControl &player = workspace_.listPlayer();
+    if (player.isPlaying())
+        player.setCommand(QStringLiteral("pause"));
+    else if (player.isPaused())
+        player.setCommand(QStringLiteral("resume"));
 }
 
-void ListPlayer::CmdStop_Click() { form_.MMCPlayList()->setCommand(QStringLiteral("Stop")); }
+void ListPlayer::CmdStop_Click() { workspace_.listPlayer().setCommand(QStringLiteral("Stop")); }
 
 void ListPlayer::Timer1_Timer()
 {
     const int count = panel_.List1->count();
     const int selected = panel_.List1->currentRow();
-    if (count > 0 && state_.editMode != QLatin1String("Edit"))
+    if (count > 0 && workspace_.trim().mode() != EditMode::Edit)
         for (QWidget *w : {panel_.CmdFoward, panel_.CmdPause, panel_.CmdPlay, panel_.CmdStop, panel_.CmdNext})
             w->setEnabled(true);
     panel_.CmdNext->setEnabled(!(selected < 0 || selected + 1 == count));

@@ -3,18 +3,19 @@
 
 class ClipEditorPanel;
 class ClipList;
-class Frmmain;
 class QTimer;
-struct EditorState;
+class Workspace;
 
 // The list player: plays from the selected entry, on to the next ones
 // when "Play List" is ticked; its timer keeps the buttons in step.
 class ListPlayer : public QObject {
     Q_OBJECT
 public:
-    ListPlayer(Frmmain &form, ClipEditorPanel &panel, EditorState &state, ClipList &list);
+    ListPlayer(Workspace &workspace, QWidget &window, ClipEditorPanel &panel, ClipList &list);
 
     QTimer *Timer1() const { return timer1_; }
+    // The entry playitem plays next; -1 until Play.
+    int playIndex() const { return playIndex_; }
 
     void CmdPlay_Click();
     void CmdStop_Click();
@@ -29,10 +30,13 @@ public:
 
 private:
     void playNeighbour(int step);
+    // An entry moved: the one last started keeps its place in the play order.
+    void followMove(int from, int to);
 
-    Frmmain &form_;
+    Workspace &workspace_;
+    QWidget &window_;
     ClipEditorPanel &panel_;
-    EditorState &state_;
     ClipList &list_;
     QTimer *timer1_;
+    int playIndex_ = -1;
 };

@@ -1,13 +1,13 @@
 #include "editor/trimwaveform.h"
 
+#include "core/trimsession.h"
+#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
-#include "editor/editorstate.h"
 #include "editor/peakcache.h"
 #include "editor/waveformview.h"
 #include "platform/mci/mmcontrol.h"
-#include "shell/frmmain.h"
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 #include <QPushButton>
 
@@ -15,8 +15,8 @@ namespace {
 constexpr int kRefreshMs = 40; // smooth enough for the moving play position
 }
 
-TrimWaveform::TrimWaveform(Frmmain &form, ClipEditorPanel &panel, EditorState &state, ClipTrimmer &trimmer)
-    : QObject(&form), form_(form), panel_(panel), state_(state), trimmer_(trimmer), cache_(new PeakCache(this)),
+TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer)
+    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), cache_(new PeakCache(this)),
       view_(makeControl<WaveformView>(panel.Frame3, QStringLiteral("picWave"), 1320, 780, 5040, 960))
 {
     connect(cache_, &PeakCache::ready, this, [this](const QString &path) {
@@ -26,7 +26,8 @@ TrimWaveform::TrimWaveform(Frmmain &form, ClipEditorPanel &panel, EditorState &s
     connect(view_, &WaveformView::clicked, this, &TrimWaveform::playFrom);
     connect(view_, &WaveformView::markMoved, this, [this](WaveformView::Mark which, int ms) {
         const bool in = which == WaveformView::Mark::In;
-        trimmer_.setMarks(in ? ms : state_.markIn.value_or(0), in ? state_.markOut.value_or(length_) : ms);
+        const TrimSession &trim = workspace_.trim();
+        trimmer_.setMarks(in ? ms : trim.markIn().value_or(0), in ? trim.markOut().value_or(length_) : ms);
     });
     connect(&timer_, &QTimer::timeout, this, &TrimWaveform::sync);
     timer_.start(kRefreshMs);
@@ -34,15 +35,15 @@ TrimWaveform::TrimWaveform(Frmmain &form, ClipEditorPanel &panel, EditorState &s
 
 void TrimWaveform::playFrom(int ms)
 {
-    MMControl *edit = form_.MMCEdit();
-    edit->setFrom(ms);
-    edit->setCommand(QStringLiteral("Play"));
+    MMControl &edit = workspace_.trimPlayer();
+    edit.setFrom(ms);
+    edit.setCommand(QStringLiteral("Play"));
     sync();
 }
 
 void TrimWaveform::sync()
 {
-    MMControl *edit = form_.MMCEdit();
+    const MMControl *edit = &workspace_.trimPlayer();
     if (!edit->isOpen()) {
         clip_.clear();
         length_ = 0;
@@ -55,7 +56,7 @@ void TrimWaveform::sync()
         view_->setClip(length_, cache_->request(clip_));
     }
     view_->setPosition(edit->Position());
-    view_->setMarks(state_.markIn, state_.markOut);
+    view_->setMarks(workspace_.trim().markIn(), workspace_.trim().markOut());
     // Marks are moved only while they can be taken from the player.
     view_->setEnabled(panel_.CmdMarkin->isEnabled());
 }

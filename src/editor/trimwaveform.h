@@ -4,10 +4,9 @@
 
 class ClipEditorPanel;
 class ClipTrimmer;
-class Frmmain;
 class PeakCache;
 class WaveformView;
-struct EditorState;
+class Workspace;
 
 // The waveform of the clip open in the trimming player, in the free room of
 // the "Edit Song" frame: it follows the player and the marks, a click plays
@@ -16,7 +15,7 @@ struct EditorState;
 class TrimWaveform : public QObject {
     Q_OBJECT
 public:
-    TrimWaveform(Frmmain &form, ClipEditorPanel &panel, EditorState &state, ClipTrimmer &trimmer);
+    TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer);
 
     WaveformView *view() const { return view_; }
     PeakCache &cache() const { return *cache_; }
@@ -26,9 +25,8 @@ public:
 private:
     void playFrom(int ms);
 
-    Frmmain &form_;
+    Workspace &workspace_;
     ClipEditorPanel &panel_;
-    EditorState &state_;
     ClipTrimmer &trimmer_;
     PeakCache *cache_;
     WaveformView *view_;

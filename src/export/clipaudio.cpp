@@ -1,6 +1,6 @@
 #include "export/clipaudio.h"
 
-#include "export/filecopy.h"
+#include "base/filecopy.h"
 #include "export/resampler.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 
 #include <QString>
 #include <QtGlobal>

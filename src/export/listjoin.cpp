@@ -1,12 +1,11 @@
 #include "export/listjoin.h"
 
-#include "audio/wavheader.h"
+#include "base/wavheader.h"
 #include "export/clipaudio.h"
-#include "export/filecopy.h"
+#include "base/filecopy.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QtEndian>
 #include <cerrno>
 #include <cstring>
@@ -25,12 +24,7 @@ struct Clip {
     WavInfo info;
 };
 
-JoinResult failure(const QString &why)
-{
-    JoinResult r;
-    r.error = why;
-    return r;
-}
+Result<qint64> failure(const QString &why) { return Result<qint64>::failure(why); }
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -143,7 +137,7 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
 
 } // namespace
 
-JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths)
+Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
 {
     if (clipNames.isEmpty())
         return failure(QStringLiteral("The clip list is empty: there is nothing to save."));
@@ -179,16 +173,5 @@ JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths)
         ::unlink(QFile::encodeName(target).constData());
         return failure(why);
     }
-    JoinResult r;
-    r.ok = true;
-    r.dataSize = written;
-    return r;
-}
-
-QStringList listedClipNames(const QListWidget &list)
-{
-    QStringList names;
-    for (int i = 0; i < list.count(); ++i)
-        names << list.item(i)->text();
-    return names;
+    return written;
 }

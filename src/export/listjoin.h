@@ -1,17 +1,10 @@
 #pragma once
-#include "shell/paths.h"
+#include "base/paths.h"
+#include "base/result.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-
-class QListWidget;
-
-struct JoinResult {
-    bool ok = false;
-    QString error;       // what went wrong, naming the clip or the file; empty when ok
-    qint64 dataSize = 0; // audio bytes in concat.wav
-};
 
 // Joins the clips, in the order given, into concat.wav of the working folder,
 // rebuilt from scratch: one 44-byte header whose size fields cover the whole
@@ -30,7 +23,6 @@ struct JoinResult {
 // list, a missing clip file, one that is not WAV audio, one whose sample rate
 // is more than 256 times above or below the first's, or a result over 2 GiB
 // leaves concat.wav as it was. A write that fails later removes concat.wav.
-JoinResult joinClipList(const QStringList &clipNames, const AppPaths &paths);
-
-// The clip names of the list, first entry first.
-QStringList listedClipNames(const QListWidget &list);
+// The audio bytes written into concat.wav, or what went wrong, naming the
+// clip or the file.
+Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths);

@@ -1,78 +1,80 @@
 #include "export/mp3export.h"
 
-#include "editor/clipeditorpanel.h"
+#include "core/cliplist.h"
+#include "core/encoderqueue.h"
+#include "core/workspace.h"
 #include "export/listjoin.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "platform/mp3enc/mp3enc.h"
-#include "shell/aboutpanel.h"
-#include "shell/frmload.h"
-#include "shell/frmmain.h"
+#include "widgets/featurecontext.h"
+#include "widgets/frmload.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QWidget>
 
-Mp3Export::Mp3Export(Frmmain &form, ClipEditorPanel &panel, CommonDialog &cmdSave)
-    : QObject(&form), form_(form), panel_(panel), cmdSave_(cmdSave)
+Mp3Export::Mp3Export(FeatureContext &context, CommonDialog &cmdSave)
+    : QObject(&context.window), context_(context), cmdSave_(cmdSave)
 {
-    connect(panel_.CmdSaveList, &QPushButton::clicked, this, &Mp3Export::CmdSaveList_Click);
-    connect(form_.Mp3Enc1(), &Mp3Enc::Finished, this, &Mp3Export::Mp3Enc1_Finished);
+    connect(&context_.workspace.encoder(), &EncoderQueue::finished, this, &Mp3Export::Mp3Enc1_Finished);
 }
 
 void Mp3Export::CmdSaveList_Click()
 {
+    Workspace &workspace = context_.workspace;
     cmdSave_.CancelError = true;
     cmdSave_.Filter = QStringLiteral("MP3(*.mp3)|*.mp3");
     cmdSave_.FileName = QString();
-    cmdSave_.InitDir = form_.settings().BaseFolder;
+    cmdSave_.InitDir = workspace.settings().BaseFolder;
     cmdSave_.DefaultExt = QString();
     cmdSave_.Flags = 0;
     if (!cmdSave_.ShowSave())
         return;
 
-    FrmLoad *busy = form_.busyWindow();
+    // The busy window stays up and the main window disabled until the
+    // encoding's end, in Mp3Enc1_Finished.
+    FrmLoad *busy = context_.busy.window();
     busy->Label1()->setText(QStringLiteral("Saving......."));
     busy->show();
-    form_.setEnabled(false);
-    form_.MMCEdit()->setCommand(QStringLiteral("Close"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Close"));
+    context_.window.setEnabled(false);
+    workspace.trimPlayer().setCommand(QStringLiteral("Close"));
+    workspace.listPlayer().setCommand(QStringLiteral("Close"));
 
-    const JoinResult joined = joinClipList(listedClipNames(*panel_.List1), form_.paths());
-    if (!joined.ok) {
+    const Result<qint64> joined = joinClipList(workspace.clips().names(), workspace.paths());
+    if (!joined) {
         // Nothing to encode: end the export here instead of waiting for an
         // encoding that never starts.
         busy->hide();
-        dialogs::MsgBox(&form_, joined.error, dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
-        form_.setEnabled(true);
+        context_.fail(joined.failure());
+        context_.window.setEnabled(true);
         return;
     }
-    Mp3Enc *encoder = form_.Mp3Enc1();
-    const std::optional<int> &rate = form_.settings().BitRate;
-    encoder->setBitRate(rate ? QVariant(*rate) : QVariant(QString()));
-    encoder->StartEncoding(form_.paths().concatFile(), cmdSave_.FileName);
-    form_.Text1()->setText(QString::number(encoder->Status()));
+    EncoderQueue &queue = workspace.encoder();
+    const std::optional<int> &rate = workspace.settings().BitRate;
+    queue.encoder().setBitRate(rate ? QVariant(*rate) : QVariant(QString()));
+    queue.start(workspace.paths().concatFile(), cmdSave_.FileName);
+    context_.Text1.setText(QString::number(queue.encoder().Status()));
 }
 
-void Mp3Export::Mp3Enc1_Finished()
+void Mp3Export::Mp3Enc1_Finished(const QString &error, bool anotherPending)
 {
     // A converter encoding may end while a list export started after it is
     // still queued: that export still reads concat.wav and keeps the window
-    // busy until its own finished event.
-    const bool anotherPending = form_.Mp3Enc1()->Status() == Mp3Enc::StatusBusy;
-    if (!anotherPending)
-        form_.busyWindow()->hide();
-    const QString error = form_.Mp3Enc1()->lastError();
+    // busy until its own end.
+    Workspace &workspace = context_.workspace;
+    if (!anotherPending && context_.busy.created())
+        context_.busy.window()->hide();
     if (error.isEmpty())
-        dialogs::MsgBox(&form_, QStringLiteral("Finish Save"), dialogs::Buttons::Ok, applicationTitle());
+        showDone(&context_.window, QStringLiteral("Finish Save"));
     else
-        dialogs::MsgBox(&form_, error, dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
-    form_.MMCEdit()->setCommand(QStringLiteral("stop"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Stop"));
+        context_.fail(Failure{error, {}, {}, false});
+    workspace.trimPlayer().setCommand(QStringLiteral("stop"));
+    workspace.listPlayer().setCommand(QStringLiteral("Stop"));
     if (anotherPending)
         return;
-    if (FileExists(form_.paths().concatFile()))
-        QFile::remove(form_.paths().concatFile());
-    form_.setEnabled(true);
+    if (FileExists(workspace.paths().concatFile()))
+        QFile::remove(workspace.paths().concatFile());
+    context_.window.setEnabled(true);
 }

@@ -1,22 +1,22 @@
 #pragma once
 #include <QObject>
 
-class ClipEditorPanel;
 class CommonDialog;
-class Frmmain;
+struct FeatureContext;
 
 // "Save The List to MP3" and the one handler that ends every MP3 encoding
 // (list export, converter and recorder alike).
 class Mp3Export : public QObject {
     Q_OBJECT
 public:
-    Mp3Export(Frmmain &form, ClipEditorPanel &panel, CommonDialog &cmdSave);
+    Mp3Export(FeatureContext &context, CommonDialog &cmdSave);
 
     void CmdSaveList_Click();
-    void Mp3Enc1_Finished();
+    // The end of any encoding: its failure (empty when it succeeded) and
+    // whether another encoding still waits.
+    void Mp3Enc1_Finished(const QString &error, bool anotherPending);
 
 private:
-    Frmmain &form_;
-    ClipEditorPanel &panel_;
+    FeatureContext &context_;
     CommonDialog &cmdSave_;
 };

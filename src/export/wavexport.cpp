@@ -1,41 +1,42 @@
 #include "export/wavexport.h"
 
-#include "editor/clipeditorpanel.h"
-#include "export/atomicsave.h"
+#include "base/atomicsave.h"
+#include "core/cliplist.h"
+#include "core/workspace.h"
 #include "export/listjoin.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
-#include "shell/aboutpanel.h"
-#include "shell/frmmain.h"
+#include "widgets/featurecontext.h"
 
-#include <QPushButton>
+#include <QWidget>
 
-WavExport::WavExport(Frmmain &form, ClipEditorPanel &panel)
-    : QObject(&form), form_(form), panel_(panel), cmdSave_(new CommonDialog(&panel, QStringLiteral("CmdSave")))
+WavExport::WavExport(FeatureContext &context, QWidget &panel)
+    : QObject(&panel), context_(context), cmdSave_(new CommonDialog(&panel, QStringLiteral("CmdSave")))
 {
-    connect(panel_.CmdSaveWav, &QPushButton::clicked, this, &WavExport::CmdSaveWav_Click);
 }
 
 void WavExport::CmdSaveWav_Click()
 {
+    Workspace &workspace = context_.workspace;
     cmdSave_->Filter = QStringLiteral("Wav(*.wav)|*.wav");
     cmdSave_->CancelError = true;
     cmdSave_->FileName = QString();
-    cmdSave_->InitDir = form_.settings().BaseFolder;
+    cmdSave_->InitDir = workspace.settings().BaseFolder;
     cmdSave_->DefaultExt = QString();
     cmdSave_->Flags = 0;
     if (!cmdSave_->ShowSave())
         return;
 
-    form_.MMCEdit()->setCommand(QStringLiteral("Close"));
-    form_.MMCPlayList()->setCommand(QStringLiteral("Close"));
+    workspace.trimPlayer().setCommand(QStringLiteral("Close"));
+    workspace.listPlayer().setCommand(QStringLiteral("Close"));
 
     // The chosen file is touched only once the join has succeeded, and then
     // replaced in one step.
-    const JoinResult joined = joinClipList(listedClipNames(*panel_.List1), form_.paths());
-    const QString failure = joined.ok ? copyFileAtomically(form_.paths().concatFile(), cmdSave_->FileName) : joined.error;
-    if (failure.isEmpty())
-        dialogs::MsgBox(&form_, QStringLiteral("Finish Save"), dialogs::Buttons::Ok, applicationTitle());
+    const Result<qint64> joined = joinClipList(workspace.clips().names(), workspace.paths());
+    const Outcome saved = joined ? copyFileAtomically(workspace.paths().concatFile(), cmdSave_->FileName)
+                                 : Outcome(joined.failure());
+    if (saved)
+        showDone(&context_.window, QStringLiteral("Finish Save"));
     else
-        dialogs::MsgBox(&form_, failure, dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
+        context_.fail(saved.failure());
 }

@@ -1,23 +1,23 @@
 #pragma once
 #include <QObject>
 
-class ClipEditorPanel;
 class CommonDialog;
-class Frmmain;
+class QWidget;
+struct FeatureContext;
 
 // "Save The List to Wav": asks for a file name with CmdSave, closes both
 // players, joins the clip list into concat.wav and copies it to the chosen
-// file. CmdSave lives on the Audio Edit panel and serves the MP3 export too.
+// file. CmdSave serves the MP3 export too.
 class WavExport : public QObject {
     Q_OBJECT
 public:
-    WavExport(Frmmain &form, ClipEditorPanel &panel);
+    // CmdSave belongs to `panel`, the panel that holds the two export buttons.
+    WavExport(FeatureContext &context, QWidget &panel);
 
     CommonDialog *CmdSave() const { return cmdSave_; }
     void CmdSaveWav_Click();
 
 private:
-    Frmmain &form_;
-    ClipEditorPanel &panel_;
+    FeatureContext &context_;
     CommonDialog *cmdSave_;
 };

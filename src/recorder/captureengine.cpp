@@ -2,12 +2,12 @@
 
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
-#include "audio/wavheader.h"
+#include "base/wavheader.h"
 #include "platform/dialogs/dialogs.h"
-#include "shell/aboutpanel.h"
 
 #include <QFile>
 #include <QSaveFile>
+#include <QWidget>
 #include <QtEndian>
 #include <cmath>
 #include <cstdlib>
@@ -101,7 +101,7 @@ bool CaptureEngine::newBuffer()
         }
     }
     if (!hasBuffer()) {
-        audio_.ReportError(QStringLiteral("Out of memory!"), BASS_ERROR_MEM);
+        emit failed(AudioStart::libraryFailure(QStringLiteral("Out of memory!"), BASS_ERROR_MEM));
         emit changed();
         return false;
     }
@@ -116,7 +116,7 @@ void CaptureEngine::BeginCapture()
     const BassApi *b = bass();
     capChan = b ? b->BASS_RecordStart(kRate, kChannels, 0, &recordProc, this) : 0;
     if (!capChan) {
-        audio_.ReportError(QStringLiteral("Couldn't start recording"));
+        emit failed(audio_.libraryFailure(QStringLiteral("Couldn't start recording")));
         std::lock_guard<std::mutex> guard(lock_);
         freeBuffer();
     }
@@ -174,14 +174,13 @@ void CaptureEngine::failFromCallback(quint64 recording, bool outOfMemory)
                 if (capChan && bass())
                     bass()->BASS_ChannelStop(capChan);
                 capChan = 0;
-                audio_.ReportError(QStringLiteral("Out of memory!"), BASS_ERROR_MEM);
+                emit failed(AudioStart::libraryFailure(QStringLiteral("Out of memory!"), BASS_ERROR_MEM));
             } else {
                 // What was recorded is kept, as if Stop had been pressed.
                 if (capChan)
                     EndCapture();
-                dialogs::MsgBox(owner_,
-                                QStringLiteral("The recording was stopped: a WAV file cannot hold more than 2 GB."),
-                                dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
+                emit failed(Failure{QStringLiteral("The recording was stopped: a WAV file cannot hold more than 2 GB."),
+                                    {}, {}, false});
             }
             emit changed();
         },
@@ -246,7 +245,7 @@ bool CaptureEngine::writeImage(const QString &path)
     }
     if (failure.isEmpty())
         return true;
-    audio_.ReportError(QStringLiteral("Can't create the file\r\n%1: %2").arg(path, failure));
+    emit failed(audio_.libraryFailure(QStringLiteral("Can't create the file\r\n%1: %2").arg(path, failure)));
     return false;
 }
 

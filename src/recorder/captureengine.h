@@ -1,6 +1,7 @@
 #pragma once
+#include "base/paths.h"
+#include "base/result.h"
 #include "platform/bass/bass.h"
-#include "shell/paths.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -80,6 +81,8 @@ signals:
     // user-interface thread.
     void changed();
     void inputShown(int level, const QString &typeName);
+    // Something the user must be told; always on the user-interface thread.
+    void failed(const Failure &failure);
 
 private:
     const BassApi *bass() const;

@@ -2,11 +2,13 @@
 
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
+#include "core/encoderqueue.h"
+#include "core/workspace.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "recorder/captureengine.h"
-#include "shell/frmmain.h"
-#include "shell/twips.h"
+#include "widgets/featurecontext.h"
+#include "widgets/twips.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,12 +18,12 @@
 #include <QSlider>
 #include <QTimer>
 
-RecorderPanel::RecorderPanel(Frmmain &form, QWidget *parent)
-    : QGroupBox(QStringLiteral("Vioce Record"), parent), form_(form)
+RecorderPanel::RecorderPanel(FeatureContext &context, QWidget *parent)
+    : QGroupBox(QStringLiteral("Vioce Record"), parent), context_(context)
 {
     setObjectName(QStringLiteral("FrameRec"));
     setGeometry(tw(1560), tw(720), tw(7335), tw(3735));
-    engine = new CaptureEngine(form.audio(), form.paths(), &form);
+    engine = new CaptureEngine(context.workspace.audio(), context.workspace.paths(), &context.window);
 
     cmbInput = makeControl<QComboBox>(this, QStringLiteral("cmbInput"), 840, 720, 1455, 315);
     btnRecord = makeControl<QPushButton>(this, QStringLiteral("btnRecord"), 2400, 735, 1335, 300, QStringLiteral("Record"));
@@ -52,6 +54,7 @@ RecorderPanel::RecorderPanel(Frmmain &form, QWidget *parent)
     connect(tmrRecTest, &QTimer::timeout, this, &RecorderPanel::tmrRecTest_Timer);
     connect(engine, &CaptureEngine::changed, this, &RecorderPanel::showState);
     connect(engine, &CaptureEngine::inputShown, this, &RecorderPanel::showInput);
+    connect(engine, &CaptureEngine::failed, this, [this](const Failure &failure) { context_.fail(failure); });
 }
 
 void RecorderPanel::showState()
@@ -88,7 +91,7 @@ void RecorderPanel::btnRecord_Click()
 
 void RecorderPanel::btnPlay_Click()
 {
-    if (const BassApi *bass = form_.audio().api())
+    if (const BassApi *bass = context_.workspace.audio().api())
         bass->BASS_ChannelPlay(engine->playChan, 0);
 }
 
@@ -106,25 +109,25 @@ void RecorderPanel::CmdWav_Click()
 
 void RecorderPanel::CmdMp3_Click()
 {
-    Mp3Enc *encoder = form_.Mp3Enc1();
-    const QString wav = engine->SaveCaptureMp3(encoder->Status() == Mp3Enc::StatusBusy);
+    EncoderQueue &queue = context_.workspace.encoder();
+    const QString wav = engine->SaveCaptureMp3(queue.busy());
     const QString mp3 = engine->cmd->FileName;
     if (!wav.isEmpty() && !mp3.isEmpty()) {
-        encoder->StartEncoding(wav, mp3);
-        form_.Text1()->setText(QString::number(encoder->Status()));
+        queue.start(wav, mp3);
+        context_.Text1.setText(QString::number(queue.encoder().Status()));
     }
     hideSaveChoices();
 }
 
 void RecorderPanel::sldInputLevel_Scroll()
 {
-    if (const BassApi *bass = form_.audio().api())
+    if (const BassApi *bass = context_.workspace.audio().api())
         bass->BASS_RecordSetInput(engine->capInput, DWORD(sldInputLevel->value()) | BASS_INPUT_LEVEL);
 }
 
 void RecorderPanel::cmbInput_Click()
 {
-    const BassApi *bass = form_.audio().api();
+    const BassApi *bass = context_.workspace.audio().api();
     if (!bass)
         return;
     engine->capInput = cmbInput->currentIndex();
@@ -136,7 +139,7 @@ void RecorderPanel::cmbInput_Click()
 
 void RecorderPanel::tmrRecTest_Timer()
 {
-    const BassApi *bass = form_.audio().api();
+    const BassApi *bass = context_.workspace.audio().api();
     if (!bass)
         return;
     if (engine->capChan) {

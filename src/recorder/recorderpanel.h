@@ -2,7 +2,7 @@
 #include <QGroupBox>
 
 class CaptureEngine;
-class Frmmain;
+struct FeatureContext;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -14,7 +14,7 @@ class QTimer;
 class RecorderPanel : public QGroupBox {
     Q_OBJECT
 public:
-    RecorderPanel(Frmmain &form, QWidget *parent);
+    RecorderPanel(FeatureContext &context, QWidget *parent);
 
     CaptureEngine *engine;
     QComboBox *cmbInput;
@@ -40,5 +40,5 @@ public:
 private:
     void showInput(int level, const QString &typeName);
     void hideSaveChoices();
-    Frmmain &form_;
+    FeatureContext &context_;
 };

@@ -3,8 +3,9 @@
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
 #include "recorder/captureengine.h"
+#include "core/workspace.h"
 #include "recorder/recorderpanel.h"
-#include "shell/frmmain.h"
+#include "widgets/featurecontext.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -15,13 +16,17 @@ namespace {
 constexpr int kMaxInputs = 32767;
 }
 
-RecorderSetup::RecorderSetup(Frmmain &form, RecorderPanel &panel) : QObject(&panel), form_(form), panel_(panel) {}
+RecorderSetup::RecorderSetup(FeatureContext &context, RecorderPanel &panel)
+    : QObject(&panel), context_(context), panel_(panel)
+{
+}
 
 void RecorderSetup::initrec()
 {
-    AudioStart &audio = form_.audio();
-    if (!audio.checkLibrary())
+    if (Outcome checked = context_.workspace.audio().checkLibrary(); !checked) {
+        context_.fail(checked.failure());
         return;
+    }
     panel_.engine->release();
     if (!startDevices()) {
         // Nothing on the panel may reach the library that did not start.
@@ -40,14 +45,14 @@ void RecorderSetup::initrec()
 // go on without a recording device.
 bool RecorderSetup::startDevices()
 {
-    const BassApi &bass = *form_.audio().api();
+    const BassApi &bass = *context_.workspace.audio().api();
     const bool recordStarted = bass.BASS_RecordInit(-1);
     const int recordError = bass.BASS_ErrorGetCode();
-    const bool outputStarted = bass.BASS_Init(-1, 44100, 0, &form_, nullptr);
+    const bool outputStarted = bass.BASS_Init(-1, 44100, 0, &context_.window, nullptr);
     if (recordStarted && outputStarted)
         return true;
-    form_.audio().ReportError(QStringLiteral("Can't initialize device"),
-                              recordStarted ? bass.BASS_ErrorGetCode() : recordError);
+    context_.fail(AudioStart::libraryFailure(QStringLiteral("Can't initialize device"),
+                                             recordStarted ? bass.BASS_ErrorGetCode() : recordError));
     return false;
 }
 
@@ -55,7 +60,7 @@ bool RecorderSetup::startDevices()
 // off those listed before it, so the last one on is the one left selected.
 void RecorderSetup::listInputs()
 {
-    const BassApi &bass = *form_.audio().api();
+    const BassApi &bass = *context_.workspace.audio().api();
     CaptureEngine &engine = *panel_.engine;
     QComboBox &list = *panel_.cmbInput;
     list.clear();
@@ -81,20 +86,11 @@ void RecorderSetup::listInputs()
 void RecorderSetup::release()
 {
     panel_.tmrRecTest->stop();
-    const BassApi *bass = form_.audio().api();
+    const BassApi *bass = context_.workspace.audio().api();
     // The recording ends before its buffer goes: no callback after this.
     if (bass)
         bass->BASS_RecordFree();
     panel_.engine->release();
     if (bass)
         bass->BASS_Free();
-}
-
-RecorderPanel *installRecorder(Frmmain &form)
-{
-    auto *panel = new RecorderPanel(form, &form);
-    auto *setup = new RecorderSetup(form, *panel);
-    form.recorderRelease = [setup] { setup->release(); };
-    form.recorderSetup = [setup] { setup->initrec(); };
-    return panel;
 }

@@ -1,15 +1,15 @@
 #pragma once
 #include <QObject>
 
-class Frmmain;
 class RecorderPanel;
+struct FeatureContext;
 
 // Starts the recorder when its panel is shown (initrec) and releases it on
 // every toolbar click (release).
 class RecorderSetup : public QObject {
     Q_OBJECT
 public:
-    RecorderSetup(Frmmain &form, RecorderPanel &panel);
+    RecorderSetup(FeatureContext &context, RecorderPanel &panel);
 
     // Checks and starts the library for recording and playback, lists the
     // inputs and brings the panel to its first state. When no device
@@ -22,10 +22,6 @@ private:
     bool startDevices();
     void listInputs();
 
-    Frmmain &form_;
+    FeatureContext &context_;
     RecorderPanel &panel_;
 };
-
-// Makes the recorder panel the main window's FrameRec and sets the
-// toolbar's recorder hooks.
-RecorderPanel *installRecorder(Frmmain &form);

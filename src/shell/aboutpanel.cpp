@@ -1,11 +1,11 @@
+#include "base/apptitle.h"
 #include "shell/aboutpanel.h"
 
-#include "shell/icons.h"
-#include "shell/twips.h"
+#include "widgets/icons.h"
+#include "widgets/twips.h"
 
 #include <QLabel>
 
-QString applicationTitle() { return QStringLiteral("Orvane Clipforge"); }
 
 AboutPanel::AboutPanel(QWidget *parent) : QGroupBox(QStringLiteral("About"), parent)
 {

@@ -14,4 +14,3 @@ public:
     QLabel *picIcon, *lblVersion, *lblTitle, *lblDescription, *Label7;
 };
 
-QString applicationTitle();

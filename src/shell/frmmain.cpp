@@ -3,23 +3,25 @@
 #include "audio/audiostart.h"
 #include "audio/songdecoder.h"
 #include "converter/converterpanel.h"
+#include "core/encoderqueue.h"
+#include "core/workspace.h"
 #include "editor/clipeditor.h"
+#include "editor/clipeditorpanel.h"
+#include "editor/cliplist.h"
 #include "editor/editorkeys.h"
 #include "export/mp3export.h"
-#include "platform/mp3enc/mp3enc.h"
-#include "editor/clipeditorpanel.h"
 #include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
 #include "recorder/recorderpanel.h"
 #include "recorder/recordersetup.h"
+#include "base/apptitle.h"
 #include "shell/aboutpanel.h"
-#include "shell/busyprogress.h"
 #include "shell/folderlist.h"
-#include "shell/frmload.h"
-#include "shell/icons.h"
+#include "widgets/frmload.h"
+#include "widgets/icons.h"
 #include "shell/settingsfile.h"
 #include "shell/settingspanel.h"
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,6 +34,7 @@
 #include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdlib>
 
 namespace {
 
@@ -49,15 +52,15 @@ constexpr ToolbarButton kToolbar[] = {
 
 } // namespace
 
-Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), paths_(paths)
+Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
+    : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), text1_(new QLineEdit(this)),
+      context_{*workspace_, *this, busy_, *text1_, terminate}
 {
     setObjectName(QStringLiteral("Frmmain"));
     setWindowTitle(applicationTitle());
     setWindowIcon(glyphIcon(Glyph::AppIcon));
     setFixedSize(tw(10785), tw(6195));
-
-    mmcEdit_ = new MMControl(QStringLiteral("MMCEdit"), this);
-    mmcPlayList_ = new MMControl(QStringLiteral("MMCPlayList"), this);
+    terminate = [] { std::_Exit(1); };
 
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("Toolbar1"));
@@ -65,22 +68,25 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent) : QWidget(parent), path
     toolbar_->setIconSize(QSize(tw(480), tw(480)));
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    mp3Enc1_ = new Mp3Enc(this);
-    mp3Enc1_->setObjectName(QStringLiteral("Mp3Enc1"));
-    audio_ = std::make_unique<AudioStart>(this, paths_);
-    decoder_ = std::make_unique<SongDecoder>(*audio_, this);
-    showWorkProgress(*this);
-    text1_ = new QLineEdit(this);
+    // How far a song's decoding or an MP3 encoding has come, while the busy
+    // window is up.
+    workspace_->decoder().progress = [this](int percent) { busy_.progress(percent); };
+    connect(&workspace_->encoder(), &EncoderQueue::progress, this, [this](int percent) { busy_.progress(percent); });
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();
 
     editPanel_ = new ClipEditorPanel(this);
-    clipEditor_ = new ClipEditor(*this);
-    wavExport_ = new WavExport(*this, *editPanel_);
-    mp3Export_ = new Mp3Export(*this, *editPanel_, *wavExport_->CmdSave());
-    frameRec_ = installRecorder(*this);
-    frameConvert_ = new ConverterPanel(*this, this);
-    settingPanel_ = new SettingsPanel(settings_, paths_.settingsFile, this);
+    clipEditor_ = new ClipEditor(context_, *editPanel_);
+    wavExport_ = new WavExport(context_, *editPanel_);
+    mp3Export_ = new Mp3Export(context_, *wavExport_->CmdSave());
+    connect(editPanel_->CmdSaveWav, &QPushButton::clicked, wavExport_, &WavExport::CmdSaveWav_Click);
+    connect(editPanel_->CmdSaveList, &QPushButton::clicked, mp3Export_, &Mp3Export::CmdSaveList_Click);
+    auto *recorder = new RecorderPanel(context_, this);
+    recorderSetup_ = new RecorderSetup(context_, *recorder);
+    recorderRelease = [this] { recorderSetup_->release(); };
+    frameRec_ = recorder;
+    frameConvert_ = new ConverterPanel(context_, *clipEditor_->list().cmdopen(), this);
+    settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 
     endProgram = [this] {
@@ -93,16 +99,16 @@ Frmmain::~Frmmain()
 {
     // A running recording calls into the recorder from the library's
     // thread: it must end while both still exist.
-    if (recorderRelease)
-        recorderRelease();
+    recorderSetup_->release();
 }
 
-FrmLoad *Frmmain::busyWindow()
-{
-    if (!frmLoad_)
-        frmLoad_ = new FrmLoad(this);
-    return frmLoad_;
-}
+const AppPaths &Frmmain::paths() const { return workspace_->paths(); }
+AppSettings &Frmmain::settings() { return workspace_->settings(); }
+MMControl *Frmmain::MMCEdit() const { return &workspace_->trimPlayer(); }
+MMControl *Frmmain::MMCPlayList() const { return &workspace_->listPlayer(); }
+Mp3Enc *Frmmain::Mp3Enc1() const { return &workspace_->encoder().encoder(); }
+AudioStart &Frmmain::audio() const { return workspace_->audio(); }
+SongDecoder &Frmmain::decoder() const { return workspace_->decoder(); }
 
 void Frmmain::showEvent(QShowEvent *event)
 {
@@ -122,20 +128,22 @@ void Frmmain::closeEvent(QCloseEvent *event)
 void Frmmain::Form_Load()
 {
     // 1. The stored settings; the folder list visits the stored folder.
-    const StoredSettings stored = readSettingsFile(paths_.settingsFile);
-    settings_.BitRate = stored.bitRate;
+    const AppPaths &where = paths();
+    AppSettings &values = settings();
+    const StoredSettings stored = readSettingsFile(where.settingsFile);
+    values.BitRate = stored.bitRate;
     if (stored.baseFolder)
-        settings_.BaseFolder = *stored.baseFolder;
-    settingPanel_->Dir1()->setPath(settings_.BaseFolder);
+        values.BaseFolder = *stored.baseFolder;
+    settingPanel_->Dir1()->setPath(values.BaseFolder);
     // 2. The option of the stored bit rate; any other value selects none.
-    if (settings_.BitRate && settingPanel_->option(*settings_.BitRate))
-        settingPanel_->Option_Click(*settings_.BitRate);
+    if (values.BitRate && settingPanel_->option(*values.BitRate))
+        settingPanel_->Option_Click(*values.BitRate);
     // 3. The base folder always starts at the home folder.
-    settings_.BaseFolder = paths_.homeDir;
-    settingPanel_->Dir1()->setPath(paths_.homeDir);
+    values.BaseFolder = where.homeDir;
+    settingPanel_->Dir1()->setPath(where.homeDir);
     // 4. The working and scratch folders, made when missing.
-    AppPaths::ensurePrivateDir(paths_.workDir);
-    AppPaths::ensurePrivateDir(paths_.scratchDir);
+    AppPaths::ensurePrivateDir(where.workDir);
+    AppPaths::ensurePrivateDir(where.scratchDir);
     // 5., 6. The toolbar and the tooltips.
     buildToolbar();
     SetLng();
@@ -193,15 +201,14 @@ void Frmmain::Toolbar1_ButtonClick(const QString &key)
 {
     if (recorderRelease)
         recorderRelease();
-    mmcEdit_->setCommand(QStringLiteral("stop"));
-    mmcPlayList_->setCommand(QStringLiteral("Close"));
+    MMCEdit()->setCommand(QStringLiteral("stop"));
+    MMCPlayList()->setCommand(QStringLiteral("Close"));
 
     if (key == QLatin1String("Wav")) {
         showPanel(editPanel_);
     } else if (key == QLatin1String("Rec")) {
         showPanel(frameRec_);
-        if (recorderSetup)
-            recorderSetup();
+        recorderSetup_->initrec();
     } else if (key == QLatin1String("Convert")) {
         showPanel(frameConvert_);
     } else if (key == QLatin1String("Setting")) {
@@ -219,14 +226,14 @@ void Frmmain::Form_Unload()
     if (shutDown_)
         return;
     shutDown_ = true;
-    mmcEdit_->setCommand(QStringLiteral("stop"));
-    mmcPlayList_->setCommand(QStringLiteral("stop"));
-    mmcEdit_->setCommand(QStringLiteral("close"));
-    mmcPlayList_->setCommand(QStringLiteral("close"));
+    MMCEdit()->setCommand(QStringLiteral("stop"));
+    MMCPlayList()->setCommand(QStringLiteral("stop"));
+    MMCEdit()->setCommand(QStringLiteral("close"));
+    MMCPlayList()->setCommand(QStringLiteral("close"));
     // The session's clip list and the socket of later starts stop first:
     // nothing writes into the folder once it is emptied.
     emit unloading();
-    emptyFolder(paths_.workDir);
+    emptyFolder(paths().workDir);
     if (endProgram)
         endProgram();
 }

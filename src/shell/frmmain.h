@@ -1,6 +1,8 @@
 #pragma once
-#include "shell/appsettings.h"
-#include "shell/paths.h"
+#include "base/paths.h"
+#include "core/appsettings.h"
+#include "widgets/busyscope.h"
+#include "widgets/featurecontext.h"
 
 #include <QWidget>
 #include <functional>
@@ -11,7 +13,6 @@ class AudioStart;
 class SongDecoder;
 class ClipEditor;
 class ClipEditorPanel;
-class CommonDialog;
 class FrmLoad;
 class WavExport;
 class Mp3Export;
@@ -21,37 +22,42 @@ class MMControl;
 class QGroupBox;
 class QLineEdit;
 class QToolBar;
+class RecorderSetup;
 class SettingsPanel;
+class Workspace;
 
-// The main window: toolbar, five panels, and what the panels share
-// (settings, the two players, the busy window, the folders).
+// The main window: toolbar and five panels over one Workspace. The one place
+// where the features are assembled: each gets the workspace and the window
+// and knows no other feature; the buttons that start one feature's work
+// from another's panel are connected here.
 class Frmmain : public QWidget {
     Q_OBJECT
 public:
     explicit Frmmain(const AppPaths &paths, QWidget *parent = nullptr);
     ~Frmmain() override;
 
-    const AppPaths &paths() const { return paths_; }
-    AppSettings &settings() { return settings_; }
+    Workspace &workspace() const { return *workspace_; }
+    const AppPaths &paths() const;
+    AppSettings &settings();
 
-    MMControl *MMCEdit() const { return mmcEdit_; }
-    MMControl *MMCPlayList() const { return mmcPlayList_; }
-    FrmLoad *busyWindow(); // created on first use
-    bool busyWindowCreated() const { return frmLoad_ != nullptr; }
+    MMControl *MMCEdit() const;
+    MMControl *MMCPlayList() const;
+    FrmLoad *busyWindow() { return busy_.window(); } // made on first use
+    bool busyWindowCreated() const { return busy_.created(); }
 
     QToolBar *Toolbar1() const { return toolbar_; }
     ClipEditorPanel *Framewav() const { return editPanel_; }
     WavExport *wavExport() const { return wavExport_; }
     Mp3Export *mp3Export() const { return mp3Export_; }
-    Mp3Enc *Mp3Enc1() const { return mp3Enc1_; }
+    Mp3Enc *Mp3Enc1() const;
     QGroupBox *FrameRec() const { return frameRec_; }
     QGroupBox *FrameConvert() const { return frameConvert_; }
     SettingsPanel *FrameSetting() const { return settingPanel_; }
     AboutPanel *FrameAbout() const { return aboutPanel_; }
     QLineEdit *Text1() const { return text1_; }
     ClipEditor *clipEditor() const { return clipEditor_; }
-    AudioStart &audio() const { return *audio_; }
-    SongDecoder &decoder() const { return *decoder_; }
+    AudioStart &audio() const;
+    SongDecoder &decoder() const;
 
     // Start-up and shutdown sequences.
     void Form_Load();
@@ -61,11 +67,12 @@ public:
 
     // Ends the program after the shutdown sequence; replaceable for tests.
     std::function<void()> endProgram;
-    // Ends any recording and releases the recorder and the audio library;
-    // the recorder sets it.
+    // Ends any recording and releases the recorder and the audio library
+    // (every toolbar click and the window's end run it).
     std::function<void()> recorderRelease;
-    // Sets up the recorder after its panel is shown; the recorder sets it.
-    std::function<void()> recorderSetup;
+    // Ends the program at once after a fatal failure (no usable audio
+    // library), without the shutdown sequence; replaceable for tests.
+    std::function<void()> terminate;
 
 signals:
     // The shutdown sequence has begun; the working folder is emptied next.
@@ -79,25 +86,21 @@ private:
     void buildToolbar();
     void showPanel(QWidget *panel);
 
-    AppPaths paths_;
-    AppSettings settings_;
+    Workspace *workspace_;
+    BusyWindow busy_;
+    QLineEdit *text1_ = nullptr;
+    FeatureContext context_;
     bool loaded_ = false;
     bool shutDown_ = false;
 
-    MMControl *mmcEdit_ = nullptr;
-    MMControl *mmcPlayList_ = nullptr;
-    FrmLoad *frmLoad_ = nullptr;
     QToolBar *toolbar_ = nullptr;
     ClipEditorPanel *editPanel_ = nullptr;
     WavExport *wavExport_ = nullptr;
     Mp3Export *mp3Export_ = nullptr;
-    Mp3Enc *mp3Enc1_ = nullptr;
     QGroupBox *frameRec_ = nullptr;
+    RecorderSetup *recorderSetup_ = nullptr;
     QGroupBox *frameConvert_ = nullptr;
     SettingsPanel *settingPanel_ = nullptr;
     AboutPanel *aboutPanel_ = nullptr;
-    QLineEdit *text1_ = nullptr;
     ClipEditor *clipEditor_ = nullptr;
-    std::unique_ptr<AudioStart> audio_;
-    std::unique_ptr<SongDecoder> decoder_;
 };

@@ -2,12 +2,12 @@
 
 #include "editor/clipeditor.h"
 #include "editor/cliplist.h"
-#include "platform/dialogs/dialogs.h"
-#include "shell/aboutpanel.h"
+#include "base/apptitle.h"
 #include "shell/frmmain.h"
 #include "shell/instancechannel.h"
 #include "shell/instancelock.h"
 #include "shell/sessionrecovery.h"
+#include "widgets/messages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -70,11 +70,10 @@ int run(const AppPaths &paths, const QStringList &songs, const std::function<voi
     case StartRole::HandedOver:
         return 0;
     case StartRole::OwnerSilent:
-        dialogs::MsgBox(nullptr,
-                        QStringLiteral("%1 is already running but does not answer, so nothing was opened. "
-                                       "Try again when it answers, or end it.")
-                            .arg(applicationTitle()),
-                        dialogs::Buttons::Ok, applicationTitle(), dialogs::Icon::Warning);
+        showFailure(nullptr, Failure{QStringLiteral("%1 is already running but does not answer, so nothing was "
+                                                    "opened. Try again when it answers, or end it.")
+                                         .arg(applicationTitle()),
+                                     {}, {}, false});
         return 1;
     case StartRole::Owner:
         break;

@@ -1,11 +1,11 @@
 #include "shell/sessionlist.h"
 
-#include <QAbstractItemModel>
+#include "core/cliplist.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-#include <QTimer>
 
 namespace {
 const QString kClips = QStringLiteral("clips");
@@ -31,38 +31,18 @@ std::optional<QStringList> parseSessionList(const QByteArray &text)
     return entries;
 }
 
-SessionListWriter::SessionListWriter(QString file, std::function<QStringList()> entries, QObject *parent)
-    : QObject(parent), file_(std::move(file)), entries_(std::move(entries))
+SessionListWriter::SessionListWriter(QString file, const ClipEntries &clips, QObject *parent)
+    : QObject(parent), file_(std::move(file)), clips_(clips)
 {
-}
-
-void SessionListWriter::changed()
-{
-    if (pending_ || stopped_)
-        return;
-    pending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        pending_ = false;
+    connect(&clips_, &ClipEntries::changed, this, [this] {
         if (!stopped_)
-            writeNow();
+            write();
     });
+    write();
 }
 
-bool SessionListWriter::writeNow()
+bool SessionListWriter::write()
 {
     QSaveFile file(file_);
-    return file.open(QIODevice::WriteOnly) && file.write(sessionListText(entries_())) >= 0 && file.commit();
-}
-
-void SessionListWriter::stop() { stopped_ = true; }
-
-void watchRows(QAbstractItemModel &model, QObject *context, const std::function<void()> &changed)
-{
-    const auto call = [changed] { changed(); };
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, context, call);
-    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, context, call);
-    QObject::connect(&model, &QAbstractItemModel::rowsMoved, context, call);
-    QObject::connect(&model, &QAbstractItemModel::dataChanged, context, call);
-    QObject::connect(&model, &QAbstractItemModel::modelReset, context, call);
-    QObject::connect(&model, &QAbstractItemModel::layoutChanged, context, call);
+    return file.open(QIODevice::WriteOnly) && file.write(sessionListText(clips_.names())) >= 0 && file.commit();
 }

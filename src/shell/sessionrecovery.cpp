@@ -1,17 +1,18 @@
 #include "shell/sessionrecovery.h"
 
-#include "audio/wavformat.h"
-#include "editor/clipeditorpanel.h"
+#include "base/apptitle.h"
+#include "base/paths.h"
+#include "base/wavformat.h"
+#include "core/cliplist.h"
+#include "core/workspace.h"
 #include "platform/dialogs/dialogs.h"
-#include "shell/aboutpanel.h"
 #include "shell/frmmain.h"
-#include "shell/paths.h"
 #include "shell/sessionlist.h"
+#include "widgets/messages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 
 namespace {
 
@@ -39,14 +40,6 @@ QString whyNotUsable(const AppPaths &paths, const QString &entry)
     return info.ok ? QString() : QStringLiteral("not a WAV file (%1)").arg(info.error);
 }
 
-QStringList entriesOf(const QListWidget &list)
-{
-    QStringList entries;
-    for (int i = 0; i < list.count(); ++i)
-        entries << list.item(i)->text();
-    return entries;
-}
-
 void offerLeftSession(Frmmain &form)
 {
     const AppPaths &paths = form.paths();
@@ -61,12 +54,12 @@ void offerLeftSession(Frmmain &form)
         emptyFolder(paths.workDir, {paths.lockFile()});
         return;
     }
-    form.Framewav()->List1->addItems(left.clips);
+    for (const QString &clip : left.clips)
+        form.workspace().clips().append(ClipEntry{clip, {}});
     if (!left.notUsable.isEmpty())
-        dialogs::MsgBox(&form,
-                        QStringLiteral("These clips of the last session could not be restored:\n") +
-                            left.notUsable.join(QLatin1Char('\n')),
-                        dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
+        showFailure(&form, Failure{QStringLiteral("These clips of the last session could not be restored:\n") +
+                                       left.notUsable.join(QLatin1Char('\n')),
+                                   {}, {}, false});
 }
 
 } // namespace
@@ -91,9 +84,6 @@ LeftSession findLeftSession(const AppPaths &paths)
 void startSession(Frmmain &form)
 {
     offerLeftSession(form);
-    QListWidget *list = form.Framewav()->List1;
-    auto *writer = new SessionListWriter(form.paths().sessionListFile(), [list] { return entriesOf(*list); }, &form);
-    watchRows(*list->model(), writer, [writer] { writer->changed(); });
+    auto *writer = new SessionListWriter(form.paths().sessionListFile(), form.workspace().clips(), &form);
     QObject::connect(&form, &Frmmain::unloading, writer, &SessionListWriter::stop);
-    writer->writeNow();
 }

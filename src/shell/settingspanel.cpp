@@ -2,9 +2,9 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "shell/folderlist.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/settingsfile.h"
-#include "shell/twips.h"
+#include "widgets/twips.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

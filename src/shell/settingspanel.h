@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/appsettings.h"
+#include "core/appsettings.h"
 
 #include <QGroupBox>
 

@@ -1,6 +1,6 @@
 // The 44-byte WAV header and the reader of any RIFF WAVE file.
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "support/testenv.h"
 
 #include <QBuffer>

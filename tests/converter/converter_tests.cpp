@@ -1,11 +1,13 @@
+#include "core/workspace.h"
+#include "core/cliplist.h"
 #include "audio/audiostart.h"
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "converter/converterpanel.h"
 #include "editor/clipeditorpanel.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "scripteddialogs.h"
-#include "shell/aboutpanel.h"
-#include "shell/frmload.h"
+#include "base/apptitle.h"
+#include "widgets/frmload.h"
 #include "shell/frmmain.h"
 #include "testenv.h"
 
@@ -22,7 +24,7 @@ protected:
     ConverterTest() : form(std::make_unique<Frmmain>(env.paths()))
     {
         form->endProgram = [] {};
-        form->audio().terminate = [] { ADD_FAILURE() << "the program was ended"; };
+        form->terminate = [] { ADD_FAILURE() << "the program was ended"; };
         form->show();
         form->Toolbar1_ButtonClick(QStringLiteral("Convert"));
         panel = qobject_cast<ConverterPanel *>(form->FrameConvert());
@@ -154,7 +156,7 @@ TEST_F(ConverterTest, AListExportStartedDuringAConversionStillFindsItsJoin)
     const QString converted = env.paths().homeDir + "/converted.mp3";
     const QString listed = env.paths().homeDir + "/list.mp3";
     runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 2 sine 440 vol 0.5").arg(env.paths().clipFile("clip")));
-    form->Framewav()->List1->addItem(QStringLiteral("clip"));
+    form->workspace().clips().append(ClipEntry{QStringLiteral("clip"), {}});
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(converted);
     // What the shared handler left behind, seen right after each finished event.

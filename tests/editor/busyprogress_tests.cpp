@@ -1,5 +1,5 @@
 #include "editorfixture.h"
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 
 #include <QLabel>
 #include <QProgressBar>

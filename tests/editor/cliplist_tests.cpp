@@ -1,5 +1,5 @@
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "editor/cliplist.h"
 #include "export/listjoin.h"
 #include "editorfixture.h"
@@ -98,8 +98,8 @@ TEST_F(EditorTest, RemovalAsksAndDeletesOnlyOnYes)
 TEST_F(EditorTest, SelectionSetsTheButtonsAndEndsTheTrimmingSession)
 {
     importThroughDialog(makeSong(QStringLiteral("one.wav"), 0.2));
-    editor().state().markIn = 100;
-    editor().state().markOut = 200;
+    form->workspace().trim().markIn() = 100;
+    form->workspace().trim().markOut() = 200;
     panel().List1->setCurrentRow(0);
     for (QWidget *w : {panel().CmdEditDone, panel().CmdFoward, panel().CmdPause, panel().CmdPlay, panel().CmdStop,
                        panel().CmdNext})
@@ -119,17 +119,17 @@ TEST_F(EditorTest, SongsNamedLikeTheProgramsOwnFilesTakeAFreeNameAndJoinWhole)
         EXPECT_FALSE(AppPaths::isReservedClipName(entry)) << entry.toStdString();
     EXPECT_EQ(entries().size(), 4);
 
-    const JoinResult joined = joinClipList(entries(), env.paths());
-    ASSERT_TRUE(joined.ok) << joined.error.toStdString();
-    EXPECT_EQ(joined.dataSize, 4 * qint64(0.3 * 44100) * 4);
+    const Result<qint64> joined = joinClipList(entries(), env.paths());
+    ASSERT_TRUE(joined) << joined.error().toStdString();
+    EXPECT_EQ(joined.value(), 4 * qint64(0.3 * 44100) * 4);
 
     // A clip that is the join's own file (left by an older run) is refused
     // before anything is written, and keeps its bytes.
     const QByteArray tone = readFile(env.paths().clipFile(entries().first()));
     ASSERT_TRUE(writeFile(env.paths().concatFile(), tone));
-    const JoinResult refused = joinClipList({QStringLiteral("concat")}, env.paths());
-    EXPECT_FALSE(refused.ok);
-    EXPECT_TRUE(refused.error.contains("concat")) << refused.error.toStdString();
+    const Result<qint64> refused = joinClipList({QStringLiteral("concat")}, env.paths());
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.error().contains("concat")) << refused.error().toStdString();
     EXPECT_EQ(readFile(env.paths().concatFile()), tone);
 }
 

@@ -37,6 +37,6 @@ void EditorTest::click(const char *name)
 {
     auto *b = form->findChild<QPushButton *>(QString::fromLatin1(name));
     ASSERT_NE(b, nullptr) << name;
-    b->setEnabled(true);
+    ASSERT_TRUE(b->isEnabled()) << name << " is disabled: the user could not press it";
     b->click();
 }

@@ -1,5 +1,9 @@
 #pragma once
+#include "core/cliplist.h"
+#include "core/trimsession.h"
+#include "core/workspace.h"
 #include "editor/clipeditor.h"
+#include "editor/listplayer.h"
 #include "editor/clipeditorpanel.h"
 #include "scripteddialogs.h"
 #include "shell/frmmain.h"

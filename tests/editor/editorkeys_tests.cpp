@@ -55,14 +55,14 @@ TEST_F(KeysTest, SpacePlaysAndStopsTheTrimmingPlayerAndIAndOTakeTheMarks)
     EXPECT_FALSE(edit->isPlaying());
     const int at = edit->Position();
     press(Qt::Key_I);
-    EXPECT_EQ(editor().state().markIn, at);
+    EXPECT_EQ(form->workspace().trim().markIn(), at);
 
     press(Qt::Key_Space);
     ASSERT_TRUE(waitFor([&] { return edit->Position() > at + 500; }, 4000));
     press(Qt::Key_Space);
     press(Qt::Key_O);
-    EXPECT_EQ(editor().state().markOut, edit->Position());
-    EXPECT_GT(*editor().state().markOut, at);
+    EXPECT_EQ(form->workspace().trim().markOut(), edit->Position());
+    EXPECT_GT(*form->workspace().trim().markOut(), at);
 }
 
 TEST_F(KeysTest, SpaceOnAFocusedButtonCheckBoxOrListIsTheirsNotThePlayers)

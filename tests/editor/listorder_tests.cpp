@@ -1,4 +1,4 @@
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "editor/cliplist.h"
 #include "editor/listplayer.h"
 #include "editorfixture.h"
@@ -58,7 +58,7 @@ TEST_F(OrderTest, TheJoinFollowsTheNewOrder)
     click("CmdDown"); // b a c
     panel().List1->setCurrentRow(2);
     click("CmdUP"); // b c a
-    ASSERT_TRUE(joinClipList(listedClipNames(*panel().List1), env.paths()).ok);
+    ASSERT_TRUE(joinClipList(form->workspace().clips().names(), env.paths()).ok());
     const QByteArray expected = readWavData(clip("b")) + readWavData(clip("c")) + readWavData(clip("a"));
     EXPECT_TRUE(readWavData(env.paths().concatFile()) == expected);
 }
@@ -79,7 +79,7 @@ TEST_F(OrderTest, MovingThePlayingEntryKeepsItPlayingAndThePlayListGoesOnInTheNe
     ASSERT_TRUE(waitFor([&] { return startedAfterDone.size() == 2; }, 8000)) << startedAfterDone.join('|').toStdString();
     // After a: c (b now lies before a); after c: the end of the list.
     EXPECT_EQ(startedAfterDone, QStringList({"c.wav", "c.wav"}));
-    EXPECT_EQ(editor().state().playIndex, 3);
+    EXPECT_EQ(editor().player().playIndex(), 3);
 }
 
 TEST_F(OrderTest, ForwardAndNextPlayTheNeighboursOfTheSelectedEntry)
@@ -100,7 +100,7 @@ TEST_F(OrderTest, ForwardAndNextPlayTheNeighboursOfTheSelectedEntry)
     click("CmdFoward");
     EXPECT_EQ(player->FileName(), clip("a"));
     EXPECT_EQ(selected(), 0);
-    EXPECT_EQ(editor().state().playIndex, 1);
+    EXPECT_EQ(editor().player().playIndex(), 1);
     click("CmdFoward"); // the first entry: nothing
     EXPECT_EQ(player->FileName(), clip("a"));
 
@@ -116,7 +116,8 @@ TEST_F(OrderTest, PauseAndResumeKeepThePosition)
 {
     importClips(1, 4);
     MMControl *player = form->MMCPlayList();
-    click("CmdPause"); // nothing open: nothing happens
+    editor().player().Timer1_Timer(); // a listed clip enables the player's buttons
+    click("CmdPause");                // nothing open: nothing happens
     EXPECT_FALSE(player->isOpen());
 
     panel().List1->setCurrentRow(0);

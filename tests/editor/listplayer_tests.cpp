@@ -35,7 +35,7 @@ TEST_F(PlayerTest, PlayListPlaysOnInOrderAndEndsClosedOnTheLastEntry)
     waitFor([&] { return !form->MMCPlayList()->isOpen(); }, 1000);
     EXPECT_FALSE(form->MMCPlayList()->isOpen());
     EXPECT_EQ(panel().List1->currentRow(), 2);
-    EXPECT_EQ(editor().state().playIndex, 3);
+    EXPECT_EQ(editor().player().playIndex(), 3);
 }
 
 TEST_F(PlayerTest, WithoutPlayListOnlyTheSelectedEntryPlays)
@@ -54,6 +54,9 @@ TEST_F(PlayerTest, WithoutPlayListOnlyTheSelectedEntryPlays)
 
 TEST_F(PlayerTest, PlayWithoutSelectionAsksForOne)
 {
+    importShortClips(1, 0.1);
+    panel().List1->setCurrentRow(-1);
+    player().Timer1_Timer(); // a listed clip enables Play
     click("CmdPlay");
     EXPECT_EQ(dialogs.texts(), QStringList{"Please select the song to play"});
 }
@@ -79,7 +82,7 @@ TEST_F(PlayerTest, TimerRulesFollowTheListTheSelectionAndTheMode)
 
     // While a clip is open for trimming, Play, Pause and Stop stay as they are.
     panel().CmdPlay->setEnabled(false);
-    editor().state().editMode = QStringLiteral("Edit");
+    form->workspace().trim().open(QString(), 0);
     player().Timer1_Timer();
     EXPECT_FALSE(panel().CmdPlay->isEnabled());
     EXPECT_TRUE(panel().CmdFoward->isEnabled());

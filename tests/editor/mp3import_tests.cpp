@@ -1,9 +1,8 @@
 #include "audio/audiostart.h"
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "editor/cliplist.h"
-#include "editor/mp3import.h"
 #include "editorfixture.h"
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 
 #include <QFile>
 
@@ -11,7 +10,7 @@ class Mp3ImportTest : public EditorTest {
 protected:
     Mp3ImportTest()
     {
-        form->audio().terminate = [this] { ++terminated; };
+        form->terminate = [this] { ++terminated; };
     }
     // An MP3 of a tone, encoded by lame from a sox tone.
     QString makeMp3(const QString &name, double seconds, const QString &format = QStringLiteral("-r 44100 -c 2 -b 16"))

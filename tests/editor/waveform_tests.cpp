@@ -1,4 +1,4 @@
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 #include "editor/clippeaks.h"
 #include "editor/cliptrimmer.h"
 #include "editor/peakcache.h"
@@ -150,7 +150,7 @@ TEST_F(WaveformTest, AClickPlaysFromThatPointAsTheSliderDoes)
     EXPECT_EQ(form->MMCEdit()->From(), view().msAt(x));
     EXPECT_NEAR(view().msAt(x), 7000, 10000.0 / view().width() + 1);
     EXPECT_TRUE(form->MMCEdit()->isPlaying());
-    EXPECT_EQ(editor().state().markIn, 0) << "a click is no mark";
+    EXPECT_EQ(form->workspace().trim().markIn(), 0) << "a click is no mark";
 }
 
 TEST_F(WaveformTest, ADraggedMarkCutsAtTheSameSampleAsTheMarkTakenFromThePlayer)
@@ -161,7 +161,7 @@ TEST_F(WaveformTest, ADraggedMarkCutsAtTheSameSampleAsTheMarkTakenFromThePlayer)
     ASSERT_TRUE(waitFor([&] { return form->MMCEdit()->Position() > 1500; }, 5000));
     click("CmdEditStop");
     click("CmdMarkin");
-    const int taken = *editor().state().markIn;
+    const int taken = *form->workspace().trim().markIn();
     ASSERT_GT(taken, 1000);
     const int length = form->MMCEdit()->Length();
     click("CmdEditDone");
@@ -171,12 +171,12 @@ TEST_F(WaveformTest, ADraggedMarkCutsAtTheSameSampleAsTheMarkTakenFromThePlayer)
     ASSERT_NE(byDrag, byPlayer);
     mouse(QEvent::MouseButtonPress, view().xOf(0));
     mouse(QEvent::MouseMove, view().width() / 3.0);
-    EXPECT_EQ(editor().state().markIn, 0) << "the mark changes when it is let go";
+    EXPECT_EQ(form->workspace().trim().markIn(), 0) << "the mark changes when it is let go";
     const double at = double(taken) * view().width() / length;
     mouse(QEvent::MouseMove, at);
     mouse(QEvent::MouseButtonRelease, at);
-    EXPECT_EQ(editor().state().markIn, taken);
-    EXPECT_EQ(editor().state().markOut, length);
+    EXPECT_EQ(form->workspace().trim().markIn(), taken);
+    EXPECT_EQ(form->workspace().trim().markOut(), length);
     EXPECT_FALSE(form->MMCEdit()->isPlaying()) << "dragging a mark does not play";
     click("CmdEditDone");
     ASSERT_TRUE(dialogs.messages.isEmpty());

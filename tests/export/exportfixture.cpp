@@ -1,3 +1,5 @@
+#include "core/workspace.h"
+#include "core/cliplist.h"
 #include "exportfixture.h"
 
 #include "editor/clipeditorpanel.h"
@@ -58,7 +60,7 @@ QString ExportFixture::addClip(const QString &name, const QByteArray &content)
     return path;
 }
 
-void ExportFixture::addEntry(const QString &name) { form->Framewav()->List1->addItem(name); }
+void ExportFixture::addEntry(const QString &name) { form->workspace().clips().append(ClipEntry{name, {}}); }
 
 void ExportFixture::saveAs(const std::optional<QString> &path)
 {

@@ -1,7 +1,9 @@
+#include "core/workspace.h"
+#include "core/cliplist.h"
 #include "editor/clipeditorpanel.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "scripteddialogs.h"
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 #include "shell/frmmain.h"
 #include "shell/settingspanel.h"
 #include "testenv.h"
@@ -50,7 +52,7 @@ protected:
                      .arg(env.paths().clipFile(name))
                      .arg(seconds)
                      .arg(frequency));
-        form->Framewav()->List1->addItem(name);
+        form->workspace().clips().append(ClipEntry{name, {}});
     }
     QString exportTo(const QString &name)
     {

@@ -1,4 +1,6 @@
 // The joined file at byte level, for clips in the 44-byte layout and one format.
+#include "core/workspace.h"
+#include "core/cliplist.h"
 #include "exportfixture.h"
 
 #include "editor/clipeditorpanel.h"
@@ -104,7 +106,7 @@ TEST(JoinBytes, TwoExportsInARowEachStartAfresh)
     EXPECT_EQ(readFile(f.home(QStringLiteral("second.wav"))), readFile(f.home(QStringLiteral("first.wav"))));
 
     // A shorter list afterwards: the old, longer concat.wav leaves nothing behind.
-    delete f.form->Framewav()->List1->takeItem(0);
+    f.form->workspace().clips().removeAt(0);
     f.saveAs(f.home(QStringLiteral("third.wav")));
     EXPECT_EQ(readFile(f.home(QStringLiteral("third.wav"))), two);
     EXPECT_EQ(readFile(f.env.paths().concatFile()), two);

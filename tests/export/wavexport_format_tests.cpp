@@ -180,9 +180,9 @@ TEST(JoinList, ReturnsTheAudioSizeAndRebuildsConcatWav)
     QDir().mkpath(env.paths().workDir);
     writeFile(env.paths().clipFile(QStringLiteral("a")), wavBytes(1, 8000, 8, audioPattern(10, 1)));
     writeFile(env.paths().concatFile(), QByteArray(5000, 'z'));
-    const JoinResult r = joinClipList({QStringLiteral("a"), QStringLiteral("a")}, env.paths());
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
-    EXPECT_EQ(r.dataSize, 20);
+    const Result<qint64> r = joinClipList({QStringLiteral("a"), QStringLiteral("a")}, env.paths());
+    ASSERT_TRUE(r) << qPrintable(r.error());
+    EXPECT_EQ(r.value(), 20);
     EXPECT_EQ(QFile(env.paths().concatFile()).size(), 64);
 }
 
@@ -203,8 +203,8 @@ TEST(JoinList, AClipOfThousandsOfChannelsIsConvertedInLittleMemory)
     // Two frames of 65535 one-byte channels: 128 KiB of file.
     writeFile(env.paths().clipFile(QStringLiteral("wide")), wavBytes(65535, 44100, 8, audioPattern(2 * 65535, 2)));
     const long before = peakMemoryKiB();
-    const JoinResult r = joinClipList({QStringLiteral("stereo"), QStringLiteral("wide")}, env.paths());
-    ASSERT_TRUE(r.ok) << qPrintable(r.error);
-    EXPECT_EQ(r.dataSize, 400 + 2 * 4);
+    const Result<qint64> r = joinClipList({QStringLiteral("stereo"), QStringLiteral("wide")}, env.paths());
+    ASSERT_TRUE(r) << qPrintable(r.error());
+    EXPECT_EQ(r.value(), 400 + 2 * 4);
     EXPECT_LT(peakMemoryKiB() - before, 64 * 1024) << "KiB more at the peak";
 }

@@ -13,7 +13,7 @@
 FaultTest::FaultTest() : form(std::make_unique<Frmmain>(env.paths()))
 {
     form->endProgram = [] {};
-    form->audio().terminate = [] { ADD_FAILURE() << "the program was ended"; };
+    form->terminate = [] { ADD_FAILURE() << "the program was ended"; };
     form->show();
 }
 

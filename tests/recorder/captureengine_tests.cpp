@@ -62,9 +62,17 @@ TEST_F(CaptureEngineTest, StopAtOnceGivesAnEmptyWavThatToolsRead)
     EXPECT_EQ(le32(image, 40), 0);
     EXPECT_EQ(engine().CaptureProc(0, "late", 4, nullptr), 0) << "a finished image never grows";
 
+    // It plays (nothing, and is over at once) and saves.
+    ASSERT_NE(engine().playChan, 0u) << "no stream over the empty image";
+    ASSERT_TRUE(panel->btnPlay->isEnabled());
+    ASSERT_TRUE(panel->btnSave->isEnabled());
+    panel->btnPlay->click();
+    panel->tmrRecTest_Timer();
+    EXPECT_EQ(panel->lblPos->text(), QStringLiteral("0"));
     const QString file = homePath(QStringLiteral("empty.wav"));
     dialogs.files = {file};
-    engine().SaveCaptureWav();
+    panel->btnSave->click();
+    panel->CmdWav->click();
     EXPECT_EQ(readFile(file), image);
     EXPECT_EQ(soxi(QStringLiteral("s"), file), QStringLiteral("0"));
 }

@@ -8,7 +8,7 @@
 RecorderTest::RecorderTest() : form(std::make_unique<Frmmain>(env.paths()))
 {
     form->endProgram = [] { ADD_FAILURE() << "the program was shut down"; };
-    form->audio().terminate = [] { ADD_FAILURE() << "the program was ended"; };
+    form->terminate = [] { ADD_FAILURE() << "the program was ended"; };
     form->show();
     panel = qobject_cast<RecorderPanel *>(form->FrameRec());
 }

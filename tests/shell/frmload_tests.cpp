@@ -1,4 +1,4 @@
-#include "shell/frmload.h"
+#include "widgets/frmload.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -10,7 +10,7 @@
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
 #include "scripteddialogs.h"
-#include "shell/aboutpanel.h"
+#include "base/apptitle.h"
 #include "shell/frmmain.h"
 #include "shell/modmain.h"
 

@@ -1,6 +1,5 @@
-#include "editor/clipeditor.h"
-#include "editor/clipeditorpanel.h"
-#include "editor/cliplist.h"
+#include "core/cliplist.h"
+#include "core/workspace.h"
 #include "scripteddialogs.h"
 #include "shell/frmmain.h"
 #include "shell/instancechannel.h"
@@ -10,7 +9,6 @@
 #include "testenv.h"
 
 #include <QDir>
-#include <QListWidget>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -18,14 +16,6 @@
 #include <map>
 
 namespace {
-
-QStringList entriesOf(const Frmmain &form)
-{
-    QStringList out;
-    for (int i = 0; i < form.Framewav()->List1->count(); ++i)
-        out << form.Framewav()->List1->item(i)->text();
-    return out;
-}
 
 QStringList filesIn(const QString &dir)
 {
@@ -136,7 +126,7 @@ TEST_P(LeftSessionTest, IsOfferedAndRestoredOrEmptied)
     EXPECT_EQ(question, c.question);
     if (!c.question.isEmpty())
         EXPECT_EQ(dialogs.messages.first().title, QStringLiteral("Orvane Clipforge"));
-    EXPECT_EQ(entriesOf(form), c.entries);
+    EXPECT_EQ(form.workspace().clips().names(), c.entries);
     EXPECT_EQ(report, c.report);
     EXPECT_EQ(filesIn(paths.workDir), c.kept);
     // The list file now holds the session that runs.
@@ -180,29 +170,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SessionListWriter, FollowsEveryChangeOfTheListAndStopsAtTheShutdown)
 {
     TestEnv env;
-    ScriptedDialogs dialogs;
     Frmmain form(env.paths());
     form.endProgram = [] {};
     form.show();
     startSession(form);
-    ClipList &clips = form.clipEditor()->list();
-    QListWidget &list = *form.Framewav()->List1;
+    ClipEntries &clips = form.workspace().clips();
     // Each change, and the list the file holds after it.
     const std::pair<std::function<void()>, QStringList> steps[] = {
-        {[&] { list.addItems({"a", "b", "c"}); }, {"a", "b", "c"}},
-        {[&] { clips.selectQuietly(0); clips.CmdDown_Click(); }, {"b", "a", "c"}},
-        {[&] { clips.CmdUP_Click(); }, {"a", "b", "c"}},
-        {[&] { dialogs.answers.push_back(dialogs::Answer::Yes); clips.selectQuietly(1); clips.Cmdremove_Click(); },
-         {"a", "c"}},
-        {[&] { list.item(1)->setText("renamed"); }, {"a", "renamed"}},
+        {[&] { for (const char *name : {"a", "b", "c"}) clips.append({name, {}}); }, {"a", "b", "c"}},
+        {[&] { clips.move(0, 1); }, {"b", "a", "c"}},
+        {[&] { clips.move(2, 0); }, {"c", "b", "a"}},
+        {[&] { clips.removeAt(1); }, {"c", "a"}},
     };
     for (const auto &[change, after] : steps) {
         change();
-        EXPECT_TRUE(waitFor([&] { return parseSessionList(readFile(env.paths().sessionListFile())) == after; }, 5000))
-            << after.join(',').toStdString();
+        EXPECT_EQ(parseSessionList(readFile(env.paths().sessionListFile())), after);
     }
     form.close();
-    list.addItem("after the end");
-    waitFor([] { return false; }, 100);
+    clips.append({"after the end", {}});
     EXPECT_FALSE(QFile::exists(env.paths().sessionListFile()));
 }

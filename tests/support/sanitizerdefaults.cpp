@@ -10,10 +10,19 @@
 // dynamic thread-local blocks once libraries with thread-local data have been
 // loaded (libbass.so and its decoders) and crashes at exit; without the
 // interception it takes those blocks from the threads' own tables.
+// external_symbolizer_path: clang's runtime names a stack's functions (and so
+// matches the suppressions below) only through llvm-symbolizer; the build
+// gives its path where it found one. GCC's runtime symbolizes by itself.
+#ifdef CLIPFORGE_SYMBOLIZER
+#define CLIPFORGE_SYMBOLIZER_OPTION ":external_symbolizer_path=" CLIPFORGE_SYMBOLIZER
+#else
+#define CLIPFORGE_SYMBOLIZER_OPTION ""
+#endif
+
 extern "C" const char *__asan_default_options()
 {
     return "detect_leaks=1:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:"
-           "fast_unwind_on_malloc=0:intercept_tls_get_addr=0";
+           "fast_unwind_on_malloc=0:intercept_tls_get_addr=0" CLIPFORGE_SYMBOLIZER_OPTION;
 }
 
 extern "C" const char *__ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }

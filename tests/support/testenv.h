@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/paths.h"
+#include "base/paths.h"
 
 #include <QByteArray>
 #include <QString>

@@ -210,6 +210,7 @@ DWORD openChannel(orvane::Source &&source, bool music, DWORD flags, uint64_t gen
             return fail(BASS_ERROR_FORMAT);
         channel->flags = flags;
         channel->length = channel->reader->lengthBytes();
+        channel->ended = channel->reader->lengthExact && channel->length == 0; // nothing to deliver
         return add(std::move(channel), generation);
     } catch (const std::bad_alloc &) {
         return fail(BASS_ERROR_MEM);

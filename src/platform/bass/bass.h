@@ -120,7 +120,8 @@ typedef BOOL RECORDPROC(DWORD handle, const void *buffer, DWORD length, void *us
 #define BASS_INPUT_TYPE_WAVE 0x08000000u   /* a sink's monitor */
 #define BASS_INPUT_TYPE_ANALOG 0x0a000000u /* other analog input */
 
-/* device -1 (or 0): the sound server's default source is the one recorded.
+/* device -1 (or 0): the sound server's default source is the one on, unless
+ * BASS_RecordSetInput chose another earlier in the process.
  * BASS_ERROR_DEVICE when no server answers within a few seconds. Needs no
  * BASS_Init. */
 BASSAPI BOOL BASS_RecordInit(int device);
@@ -135,7 +136,9 @@ BASSAPI const char *BASS_RecordGetInputName(int input);
  * server at each call. */
 BASSAPI DWORD BASS_RecordGetInput(int input);
 /* One input at most is on: switching one on switches the other off, and
- * moves a running recording to it. The level is the source's volume on the
+ * moves a running recording to it. Which one is on (or that none is) lasts
+ * for the rest of the process, across BASS_RecordFree and BASS_RecordInit,
+ * while the server has that source. The level is the source's volume on the
  * server (above 100: 100). */
 BASSAPI BOOL BASS_RecordSetInput(int input, DWORD setting);
 /* 16-bit signed interleaved samples from the input that is on, handed to proc

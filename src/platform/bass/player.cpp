@@ -176,6 +176,12 @@ int Player::play(bool restart)
     settle();
     if (state_ == State::Playing && !restart)
         return BASS_OK;
+    if (endFrame_ == 0 && reader_.lengthExact) {
+        teardown(); // nothing to play: the play is over as it starts
+        state_ = State::Ended;
+        stoppedAt_ = 0;
+        return BASS_OK;
+    }
     int64_t from = 0;
     if (!restart && state_ == State::Stopped && stoppedAt_ < endFrame_)
         from = stoppedAt_;

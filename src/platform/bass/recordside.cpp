@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ struct RecordSide {
     std::vector<SourceInfo> inputs;              // the latest enumeration
     std::set<std::string> names;                 // every text handed out, kept until freed
     std::string recorded;                        // the name of the input that is on; empty: none
+    // What the caller last switched on or off, kept for the rest of the
+    // process as a sound card's mixer keeps it: a later BASS_RecordInit
+    // starts from it, not from the server's default (while the server
+    // still has that source).
+    std::optional<std::string> chosen;
     std::shared_ptr<Recording> recording;        // the latest recording
     DWORD nextHandle = kRecordHandleBit | 1u;
 };
@@ -84,9 +90,13 @@ BOOL recordInit(int device)
     std::vector<SourceInfo> inputs;
     if (!connection || !defaultSourceName(*connection, source) || !listSources(*connection, inputs))
         return fail(BASS_ERROR_DEVICE);
+    const bool chosenListed = s.chosen && std::any_of(inputs.begin(), inputs.end(), [&](const SourceInfo &i) {
+        return i.name == *s.chosen;
+    });
     s.connection = std::move(connection);
     s.inputs = std::move(inputs);
-    s.recorded = source; // the default source is the one that is on
+    // The caller's choice when there is one; else the default source is on.
+    s.recorded = s.chosen && (s.chosen->empty() || chosenListed) ? *s.chosen : source;
     return setLastError(BASS_OK);
 }
 
@@ -161,8 +171,10 @@ BOOL recordSetInput(int input, DWORD setting)
             && !s.recording->moveTo(info->index))
             return fail(BASS_ERROR_DEVICE);
         s.recorded = info->name;
+        s.chosen = s.recorded;
     } else if ((setting & BASS_INPUT_OFF) && s.recorded == info->name) {
         s.recorded.clear();
+        s.chosen = s.recorded;
     }
     return setLastError(BASS_OK);
 }

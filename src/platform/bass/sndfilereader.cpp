@@ -77,16 +77,18 @@ public:
         if (file_)
             sf_close(file_);
     }
-    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ > 0 && frames_ < kMaxFrames; }
+    // No frames at all is a stream too (a WAV of its header alone): it has
+    // ended before the first read.
+    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ >= 0 && frames_ < kMaxFrames; }
 
-    // Reads to the end and back to the start; the frames there are, or 0.
+    // Reads to the end and back to the start; the frames there are, or -1.
     sf_count_t countFrames()
     {
         std::vector<short> scratch(4096 * size_t(channels));
         sf_count_t total = 0, got;
         while ((got = sf_readf_short(file_, scratch.data(), 4096)) > 0 && total < kMaxFrames)
             total += got;
-        return sf_seek(file_, 0, SEEK_SET) == 0 ? total : 0;
+        return sf_seek(file_, 0, SEEK_SET) == 0 ? total : -1;
     }
 
     long read(unsigned char *out, size_t bytes) override

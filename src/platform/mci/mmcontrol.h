@@ -39,7 +39,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "audio/wavformat.h"
+#include "base/wavformat.h"
 
 struct MciPlayback;
 

@@ -1,7 +1,7 @@
 #include "platform/mci/waveaudio.h"
 
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -147,9 +147,9 @@ void BassTest::SetUp()
         dir_.setAutoRemove(false);
         std::printf("fixtures in %s\n", qPrintable(dir_.path()));
     }
-    QString error;
-    lib_ = BassLibrary::load(appLibraryPath(), &error);
-    ASSERT_TRUE(lib_) << error.toStdString();
+    auto loaded = BassLibrary::load(appLibraryPath());
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    lib_ = loaded.take();
     ASSERT_EQ(bass().BASS_GetVersion(), 0x00020002u);
     ASSERT_TRUE(bass().BASS_Init(0, 44100, 0, nullptr, nullptr)) << bass().BASS_ErrorGetCode();
 }

@@ -6,12 +6,11 @@
 
 TEST(BassLoader, LoadsTheApplicationFoldersLibraryWithEveryCall)
 {
-    QString error = QStringLiteral("untouched");
-    BassLibrary::Failure failure = BassLibrary::Failure::CannotLoad;
-    auto lib = BassLibrary::load(appLibraryPath(), &error, &failure);
-    ASSERT_TRUE(lib) << error.toStdString();
-    EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(failure, BassLibrary::Failure::None);
+    BassLibrary::LoadFailure failure = BassLibrary::LoadFailure::CannotLoad;
+    auto loaded = BassLibrary::load(appLibraryPath(), &failure);
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
+    auto lib = loaded.take();
+    EXPECT_EQ(failure, BassLibrary::LoadFailure::None);
     EXPECT_EQ(lib->path(), appLibraryPath());
     const BassApi &a = lib->api();
     EXPECT_EQ(a.BASS_GetVersion(), 0x00020002u);
@@ -25,37 +24,36 @@ TEST(BassLoader, LoadsTheApplicationFoldersLibraryWithEveryCall)
 
 TEST(BassLoader, ANewerOrOlderVersionLoadsAndSaysSo)
 {
-    QString error;
-    auto lib = BassLibrary::load(QStringLiteral(FAKEBASS_DIR "/version/libbass.so"), &error);
-    ASSERT_TRUE(lib) << error.toStdString();
-    EXPECT_EQ(lib->api().BASS_GetVersion(), 0x00020003u);
+    auto lib = BassLibrary::load(QStringLiteral(FAKEBASS_DIR "/version/libbass.so"));
+    ASSERT_TRUE(lib) << lib.error().toStdString();
+    EXPECT_EQ(lib.value()->api().BASS_GetVersion(), 0x00020003u);
 }
 
 TEST(BassLoader, ALibraryLackingACallIsReportedAsMissingFunction)
 {
-    QString error;
-    BassLibrary::Failure failure = BassLibrary::Failure::None;
-    auto lib = BassLibrary::load(QStringLiteral(FAKEBASS_DIR "/missing/libbass.so"), &error, &failure);
+    BassLibrary::LoadFailure failure = BassLibrary::LoadFailure::None;
+    auto lib = BassLibrary::load(QStringLiteral(FAKEBASS_DIR "/missing/libbass.so"), &failure);
     EXPECT_FALSE(lib);
-    EXPECT_EQ(failure, BassLibrary::Failure::MissingFunction);
+    EXPECT_EQ(failure, BassLibrary::LoadFailure::MissingFunction);
+    const QString error = lib.error();
     EXPECT_TRUE(error.contains(QStringLiteral("missing function BASS_ChannelStop"))) << error.toStdString();
 }
 
 TEST(BassLoader, NoLibraryOrNotALibrary)
 {
     QTemporaryDir dir;
-    QString error;
-    BassLibrary::Failure failure = BassLibrary::Failure::None;
-    EXPECT_FALSE(BassLibrary::load(dir.filePath("libbass.so"), &error, &failure));
-    EXPECT_EQ(failure, BassLibrary::Failure::CannotLoad);
-    EXPECT_FALSE(error.isEmpty());
+    BassLibrary::LoadFailure failure = BassLibrary::LoadFailure::None;
+    const auto none = BassLibrary::load(dir.filePath("libbass.so"), &failure);
+    EXPECT_FALSE(none);
+    EXPECT_EQ(failure, BassLibrary::LoadFailure::CannotLoad);
+    EXPECT_FALSE(none.error().isEmpty());
     QFile junk(dir.filePath("junk.so"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a library");
     junk.close();
-    EXPECT_FALSE(BassLibrary::load(junk.fileName(), &error, &failure));
-    EXPECT_EQ(failure, BassLibrary::Failure::CannotLoad);
-    EXPECT_FALSE(BassLibrary::load(QString(), nullptr, nullptr)); // null outputs allowed
+    EXPECT_FALSE(BassLibrary::load(junk.fileName(), &failure));
+    EXPECT_EQ(failure, BassLibrary::LoadFailure::CannotLoad);
+    EXPECT_FALSE(BassLibrary::load(QString(), nullptr)); // null output allowed
 }
 
 TEST(BassLoader, NeverUsesTheLoadersSearchPath)
@@ -63,16 +61,16 @@ TEST(BassLoader, NeverUsesTheLoadersSearchPath)
     // A bare name or a relative path would let dlopen search; both are refused.
     for (const QString &p : {QStringLiteral("libbass.so"), QStringLiteral("bin/libbass.so"),
                              QStringLiteral("libc.so.6")}) {
-        BassLibrary::Failure failure = BassLibrary::Failure::None;
-        EXPECT_FALSE(BassLibrary::load(p, nullptr, &failure)) << p.toStdString();
-        EXPECT_EQ(failure, BassLibrary::Failure::NotAbsolute);
+        BassLibrary::LoadFailure failure = BassLibrary::LoadFailure::None;
+        EXPECT_FALSE(BassLibrary::load(p, &failure)) << p.toStdString();
+        EXPECT_EQ(failure, BassLibrary::LoadFailure::NotAbsolute);
     }
 }
 
 TEST(BassLoader, TwoLoadsShareOneLibraryAndUnloadCleanly)
 {
-    auto a = BassLibrary::load(appLibraryPath());
-    auto b = BassLibrary::load(appLibraryPath());
+    auto a = BassLibrary::load(appLibraryPath()).take();
+    auto b = BassLibrary::load(appLibraryPath()).take();
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->api().BASS_GetVersion, b->api().BASS_GetVersion);
     a.reset();

@@ -191,9 +191,9 @@ protected:
     {
         ASSERT_EQ(runShell(QStringLiteral("pactl info >/dev/null 2>&1")), 0) << "no sound server answers (run through ./test.sh)";
         ASSERT_TRUE(dir_.isValid());
-        QString error;
-        lib_ = BassLibrary::load(appLibraryPath(), &error);
-        ASSERT_TRUE(lib_) << error.toStdString();
+        auto loaded = BassLibrary::load(appLibraryPath());
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
+        lib_ = loaded.take();
         capture_.api = &bass();
         defaultSource_ = pactl(QStringLiteral("get-default-source")).trimmed();
         ASSERT_FALSE(defaultSource_.isEmpty());
@@ -443,6 +443,13 @@ TEST_F(RecordTest, SetInputOnAndOffMovesWhichOneIsRecorded)
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
     EXPECT_FALSE(bass().BASS_RecordSetInput(-1, BASS_INPUT_ON));
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+
+    // The choice outlasts the recording side: freed and started again (as
+    // every change of panel does), the same input is on.
+    ASSERT_TRUE(bass().BASS_RecordFree());
+    ASSERT_TRUE(bass().BASS_RecordInit(-1));
+    EXPECT_EQ(bass().BASS_RecordGetInput(ia) & BASS_INPUT_OFF, 0u);
+    EXPECT_NE(bass().BASS_RecordGetInput(id) & BASS_INPUT_OFF, 0u);
 }
 
 TEST_F(RecordTest, LevelSetsTheSourceVolumeOnTheServer)
@@ -876,6 +883,18 @@ TEST_F(RecordTest, AnImageShorterThanTheOutputsBufferPlaysToItsEnd)
     EXPECT_LT(secondsSince(start), 1.0);
     EXPECT_EQ(bass().BASS_ChannelGetPosition(h), bass().BASS_ChannelGetLength(h));
 
+    // A header alone (a recording stopped at once) plays nothing and has ended.
+    const QString none = dir_.filePath(QStringLiteral("empty.wav"));
+    ASSERT_EQ(runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' trim 0 0").arg(none)), 0);
+    const QByteArray header = fileBytes(none);
+    const DWORD empty = bass().BASS_StreamCreateFile(1, header.constData(), 0, QWORD(header.size()), 0);
+    ASSERT_NE(empty, 0u) << bass().BASS_ErrorGetCode();
+    EXPECT_EQ(bass().BASS_ChannelGetLength(empty), 0u);
+    for (BOOL restart : {0, 1, 0}) {
+        ASSERT_TRUE(bass().BASS_ChannelPlay(empty, restart)) << bass().BASS_ErrorGetCode();
+        EXPECT_EQ(bass().BASS_ChannelIsActive(empty), DWORD(BASS_ACTIVE_STOPPED));
+        EXPECT_EQ(bass().BASS_ChannelGetPosition(empty), 0u);
+    }
 }
 
 TEST_F(RecordTest, BassFreeEndsPlaybackAndRecording)
@@ -910,7 +929,7 @@ TEST_F(RecordTest, BassFreeEndsPlaybackAndRecording)
 
 TEST(BassErrorText, EveryCodeHasWords)
 {
-    auto lib = BassLibrary::load(appLibraryPath());
+    auto lib = BassLibrary::load(appLibraryPath()).take();
     ASSERT_TRUE(lib);
     for (int code : {BASS_OK, BASS_ERROR_MEM, BASS_ERROR_FILEOPEN, BASS_ERROR_FORMAT, BASS_ERROR_HANDLE,
                      BASS_ERROR_ENDED, BASS_ERROR_DEVICE, BASS_ERROR_NOTAVAIL, BASS_ERROR_INIT, BASS_ERROR_ILLPARAM,

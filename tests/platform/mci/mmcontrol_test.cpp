@@ -1,7 +1,7 @@
 // The multimedia control against the real sound server.
 #include "platform/mci/mmcontrol.h"
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "fixtures.h"
 
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The "waveaudio" command interpreter of the cut.
 #include "platform/mci/waveaudio.h"
-#include "audio/wavformat.h"
-#include "audio/wavheader.h"
+#include "base/wavformat.h"
+#include "base/wavheader.h"
 #include "fixtures.h"
 
 #include <QFile>

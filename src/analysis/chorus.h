@@ -1,0 +1,29 @@
+#pragma once
+#include "analysis/pcmsource.h"
+
+#include <QString>
+#include <atomic>
+#include <vector>
+
+// A stretch of a song proposed as its ringtone, in seconds from the start.
+struct ChorusCandidate {
+    double startSec = 0;
+    double endSec = 0;
+    double score = 0; // higher is better; comparable within one song only
+};
+
+struct ChorusResult {
+    // Best first; each one another section of the song, neither overlapping
+    // an earlier candidate nor a repetition of one.
+    std::vector<ChorusCandidate> candidates;
+    QString error;          // why there are none (no repetition, unreadable audio)
+    bool cancelled = false;
+};
+
+// Finds the most repeated section of a song (its chorus) and the next best
+// other sections. Each stretch starts where its section starts, on a beat,
+// and lasts the section's length within 10 to 40 seconds. Only the first 15
+// minutes of a longer clip are searched. Takes about half a second of two
+// cores for a song of four minutes: call it off the user-interface thread;
+// it returns early (cancelled) once *cancel turns true.
+ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel = nullptr);

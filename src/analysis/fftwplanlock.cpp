@@ -1,0 +1,7 @@
+#include "analysis/fftwplanlock.h"
+
+std::mutex &fftwPlanLock()
+{
+    static std::mutex lock;
+    return lock;
+}

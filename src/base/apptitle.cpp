@@ -1,0 +1,3 @@
+#include "base/apptitle.h"
+
+QString applicationTitle() { return QStringLiteral("Orvane Clipforge"); }

@@ -1,0 +1,30 @@
+#include "core/encoderqueue.h"
+
+#include "platform/mp3enc/mp3enc.h"
+
+EncoderQueue::EncoderQueue(Mp3Enc &encoder, QObject *parent) : QObject(parent), encoder_(encoder)
+{
+    connect(&encoder_, &Mp3Enc::Finished, this, &EncoderQueue::onFinished);
+    connect(&encoder_, &Mp3Enc::Progress, this, &EncoderQueue::progress);
+}
+
+qint16 EncoderQueue::start(const QString &inWav, const QString &outMp3, Done done)
+{
+    // The component raises one Finished() per start, in start order, also
+    // for a start it refuses.
+    pending_.push_back(std::move(done));
+    return encoder_.StartEncoding(inWav, outMp3);
+}
+
+void EncoderQueue::onFinished()
+{
+    if (pending_.empty())
+        return;
+    Done done = std::move(pending_.front());
+    pending_.pop_front();
+    const QString error = encoder_.lastError();
+    const bool anotherPending = !pending_.empty();
+    if (done)
+        done(error, anotherPending);
+    emit finished(error, anotherPending);
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <deque>
+#include <functional>
+
+class Mp3Enc;
+
+// The one way to the MP3 encoder component: every encoding is started here,
+// and here its end is told to whoever started it and to the one handler of
+// finished encodings, in the order the encodings were started.
+class EncoderQueue : public QObject {
+    Q_OBJECT
+public:
+    // Told the encoding's failure (empty when it succeeded) and whether
+    // another encoding still waits or runs after it.
+    using Done = std::function<void(const QString &error, bool anotherPending)>;
+
+    explicit EncoderQueue(Mp3Enc &encoder, QObject *parent = nullptr);
+
+    Mp3Enc &encoder() const { return encoder_; }
+    // Queues inWav -> outMp3; `done`, when given, is called when it ends.
+    // Returns the component's start code (0 queued, negative refused: the
+    // end is still told, later).
+    qint16 start(const QString &inWav, const QString &outMp3, Done done = {});
+    // An encoding is waiting or running.
+    bool busy() const { return !pending_.empty(); }
+
+signals:
+    // Every encoding's end, after its starter's `done`.
+    void finished(const QString &error, bool anotherPending);
+    // 0..100 for the running encoding.
+    void progress(int percent);
+
+private:
+    void onFinished();
+
+    Mp3Enc &encoder_;
+    std::deque<Done> pending_;
+};

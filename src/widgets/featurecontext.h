@@ -1,0 +1,31 @@
+#pragma once
+#include "base/result.h"
+#include "widgets/busyscope.h"
+#include "widgets/messages.h"
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+class Workspace;
+
+// What the shell hands each feature: the shared state below the windows,
+// the main window (owner of its dialogs, disabled during long work) with
+// its busy window and its hidden status box, and the shell's way to end the
+// program.
+struct FeatureContext {
+    Workspace &workspace;
+    QWidget &window;
+    BusyWindow &busy;
+    QLineEdit &Text1;
+    // Ends the program at once, without the shutdown sequence; the shell's.
+    std::function<void()> &terminate;
+
+    // Shows the failure; a fatal one then ends the program.
+    void fail(const Failure &failure) const
+    {
+        showFailure(&window, failure);
+        if (failure.fatal && terminate)
+            terminate();
+    }
+};
