@@ -1,10 +1,12 @@
 #include "base/paths.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -33,6 +35,8 @@ AppPaths AppPaths::fromSystem()
     const QString cache = envDir("XDG_CACHE_HOME", p.homeDir + QStringLiteral("/.cache"));
     p.workDir = cache + QStringLiteral("/orvane");
     p.scratchDir = cache + QStringLiteral("/orvane-scratch");
+    // XDG_RUNTIME_DIR, or a private folder of Qt's choosing when it is unset.
+    p.runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folderIsWritable(p.appDir)) {
         p.settingsFile = p.appDir + QStringLiteral("/config.ini");
     } else {
@@ -49,6 +53,7 @@ AppPaths AppPaths::underRoot(const QString &root)
     p.homeDir = root + QStringLiteral("/home");
     p.workDir = root + QStringLiteral("/cache/orvane");
     p.scratchDir = root + QStringLiteral("/cache/orvane-scratch");
+    p.runtimeDir = root + QStringLiteral("/runtime");
     p.settingsFile = p.appDir + QStringLiteral("/config.ini");
     return p;
 }
@@ -62,6 +67,15 @@ bool AppPaths::isReservedClipName(const QString &clipName)
 }
 
 QString AppPaths::scratchFile(const QString &name) const { return scratchDir + QLatin1Char('/') + name; }
+
+QString AppPaths::instanceSocket() const
+{
+    // Named after the working folder, so that each folder has its one owner;
+    // short, as socket paths are limited to about a hundred bytes.
+    const QByteArray folder = QFile::encodeName(QDir::cleanPath(QDir(workDir).absolutePath()));
+    const QString tag = QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(16));
+    return runtimeDir + QStringLiteral("/orvane-clipforge-") + tag;
+}
 
 bool AppPaths::ensurePrivateDir(const QString &dir)
 {
@@ -88,6 +102,16 @@ QString GetFileName(const QString &path)
 {
     const int cut = path.lastIndexOf(QDir::separator());
     return cut < 0 ? path : path.mid(cut + 1);
+}
+
+void emptyFolder(const QString &dir, const QStringList &keep)
+{
+    QDir folder(dir);
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString path = folder.filePath(name);
+        if (std::none_of(keep.begin(), keep.end(), [&](const QString &k) { return QDir::cleanPath(k) == QDir::cleanPath(path); }))
+            folder.remove(name);
+    }
 }
 
 bool replaceFile(const QString &from, const QString &to)

@@ -233,9 +233,10 @@ void Frmmain::Form_Unload()
     MMCPlayList()->setCommand(QStringLiteral("stop"));
     MMCEdit()->setCommand(QStringLiteral("close"));
     MMCPlayList()->setCommand(QStringLiteral("close"));
-    QDir work(paths().workDir);
-    for (const QString &name : work.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        work.remove(name);
+    // The session's clip list and the socket of later starts stop first:
+    // nothing writes into the folder once it is emptied.
+    emit unloading();
+    emptyFolder(paths().workDir);
     if (endProgram)
         endProgram();
 }

@@ -76,6 +76,10 @@ public:
     // library), without the shutdown sequence; replaceable for tests.
     std::function<void()> terminate;
 
+signals:
+    // The shutdown sequence has begun; the working folder is emptied next.
+    void unloading();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
