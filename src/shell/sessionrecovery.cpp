@@ -55,7 +55,7 @@ void offerLeftSession(Frmmain &form)
         return;
     }
     for (const QString &clip : left.clips)
-        form.workspace().clips().append(ClipEntry{clip, {}});
+        form.workspace().clips().append(ClipEntry{clip, {}, {}});
     if (!left.notUsable.isEmpty())
         showFailure(&form, Failure{QStringLiteral("These clips of the last session could not be restored:\n") +
                                        left.notUsable.join(QLatin1Char('\n')),
