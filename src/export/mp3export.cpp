@@ -4,6 +4,7 @@
 #include "core/encoderqueue.h"
 #include "core/workspace.h"
 #include "export/listjoin.h"
+#include "export/savedialog.h"
 #include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
@@ -25,13 +26,7 @@ Mp3Export::Mp3Export(FeatureContext &context, CommonDialog &cmdSave)
 void Mp3Export::CmdSaveList_Click()
 {
     Workspace &workspace = context_.workspace;
-    cmdSave_.CancelError = true;
-    cmdSave_.Filter = QStringLiteral("MP3(*.mp3)|*.mp3");
-    cmdSave_.FileName = QString();
-    cmdSave_.InitDir = workspace.settings().BaseFolder;
-    cmdSave_.DefaultExt = QString();
-    cmdSave_.Flags = 0;
-    if (!cmdSave_.ShowSave())
+    if (!askSaveName(cmdSave_, QStringLiteral("MP3(*.mp3)|*.mp3"), workspace.settings().BaseFolder))
         return;
 
     // The busy window stays up and the main window disabled until the

@@ -6,6 +6,7 @@
 #include "core/workspace.h"
 #include "encode/encodejob.h"
 #include "export/listjoin.h"
+#include "export/savedialog.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
@@ -63,13 +64,7 @@ void RingtoneExport::CmdSaveRingtone_Click()
     if (running())
         return;
     Workspace &workspace = context_.workspace;
-    cmdSave_.CancelError = true;
-    cmdSave_.Filter = dialogFilter();
-    cmdSave_.FileName = QString();
-    cmdSave_.InitDir = workspace.settings().BaseFolder;
-    cmdSave_.DefaultExt = QString();
-    cmdSave_.Flags = 0;
-    if (!cmdSave_.ShowSave())
+    if (!askSaveName(cmdSave_, dialogFilter(), workspace.settings().BaseFolder))
         return;
     EncodeJob job;
     job.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &job.outPath);

@@ -4,6 +4,7 @@
 #include "core/cliplist.h"
 #include "core/workspace.h"
 #include "export/listjoin.h"
+#include "export/savedialog.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
@@ -18,13 +19,7 @@ WavExport::WavExport(FeatureContext &context, QWidget &panel)
 void WavExport::CmdSaveWav_Click()
 {
     Workspace &workspace = context_.workspace;
-    cmdSave_->Filter = QStringLiteral("Wav(*.wav)|*.wav");
-    cmdSave_->CancelError = true;
-    cmdSave_->FileName = QString();
-    cmdSave_->InitDir = workspace.settings().BaseFolder;
-    cmdSave_->DefaultExt = QString();
-    cmdSave_->Flags = 0;
-    if (!cmdSave_->ShowSave())
+    if (!askSaveName(*cmdSave_, QStringLiteral("Wav(*.wav)|*.wav"), workspace.settings().BaseFolder))
         return;
 
     workspace.trimPlayer().setCommand(QStringLiteral("Close"));
