@@ -76,12 +76,18 @@ ClipPeaks computeClipPeaks(const QString &path)
 
 PeakPair ClipPeaks::column(int x, int width) const
 {
-    if (!ok || width <= 0 || x < 0 || x >= width || frames <= 0 || buckets.empty())
+    if (width <= 0 || x < 0 || x >= width)
         return {};
     const qint64 first = qint64(x) * frames / width;
-    const qint64 last = std::max(first + 1, qint64(x + 1) * frames / width); // one past
+    return range(first, std::max(first + 1, qint64(x + 1) * frames / width));
+}
+
+PeakPair ClipPeaks::range(qint64 first, qint64 end) const
+{
+    if (!ok || frames <= 0 || buckets.empty() || first < 0 || first >= frames)
+        return {};
     const size_t b0 = std::min(size_t(first / framesPerBucket), buckets.size() - 1);
-    const size_t b1 = std::clamp(size_t((last + framesPerBucket - 1) / framesPerBucket), b0 + 1, buckets.size());
+    const size_t b1 = std::clamp(size_t((end + framesPerBucket - 1) / framesPerBucket), b0 + 1, buckets.size());
     PeakPair out = buckets[b0];
     for (size_t b = b0 + 1; b < b1; ++b) {
         out.min = std::min(out.min, buckets[b].min);

@@ -10,7 +10,7 @@
 // Keys pressed while the waveform has the focus, as after a click on it.
 class KeysTest : public EditorTest {
 protected:
-    KeysTest() : waveform(form->findChild<QWidget *>(QStringLiteral("picWave")))
+    KeysTest() : waveform(form->findChild<QWidget *>(QStringLiteral("Waveform")))
     {
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
