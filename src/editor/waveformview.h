@@ -34,8 +34,10 @@ public:
     std::optional<int> mark(Mark which) const { return which == Mark::In ? markIn_ : markOut_; }
     void setFades(int inMs, int outMs);
     void setBeats(std::vector<int> beatsMs);
+    const std::vector<int> &beats() const { return beats_; }
     // Stretches [start, end) in ms; `current` is drawn a little stronger.
     void setBands(std::vector<std::pair<int, int>> bands, int current);
+    const std::vector<std::pair<int, int>> &bands() const { return bands_; }
 
     // The stretch shown: from viewStart() for viewSpan() ms.
     double viewStart() const { return viewStart_; }

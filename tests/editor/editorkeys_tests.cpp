@@ -111,3 +111,20 @@ TEST_F(KeysTest, TheKeysRestWhileAnotherPanelShows)
     EXPECT_EQ(dialogs.fileRequests.size(), 1) << "only the import's";
     EXPECT_EQ(entries(), QStringList{"one"});
 }
+
+TEST_F(KeysTest, CtrlZAndCtrlShiftZUndoAndRedoTheClipsLastEdit)
+{
+    EXPECT_EQ(tip("CmdUndo"), QStringLiteral("Undo the last edit of the clip (Ctrl+Z)"));
+    EXPECT_EQ(tip("CmdRedo"), QStringLiteral("Redo the edit undone last (Ctrl+Shift+Z)"));
+    openClip(2);
+    const QString clip = form->workspace().trim().clipFile();
+    const QByteArray before = readFile(clip);
+    press(Qt::Key_N);
+    const QByteArray after = readFile(clip);
+    ASSERT_NE(after, before) << "N normalises";
+    waveform->setFocus();
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(readFile(clip), before);
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(readFile(clip), after);
+}
