@@ -90,37 +90,40 @@ void ClipAnalysis::follow(const QString &file)
         startBeats();
 }
 
+template <class Result>
+void ClipAnalysis::start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmSource &, const std::atomic<bool> *),
+                         std::function<void(const Result &)> done)
+{
+    job = std::make_unique<Job>();
+    auto *watcher = new QFutureWatcher<Result>(this);
+    job->watcher = watcher;
+    connect(watcher, &QFutureWatcher<Result>::finished, this, [&job, watcher, done] {
+        const Result result = watcher->result();
+        watcher->deleteLater();
+        job.reset();
+        done(result);
+    });
+    watcher->setFuture(QtConcurrent::run([file = file_, cancelled = job->cancelled, analyse] {
+        return analyse(clipSource(file), cancelled.get());
+    }));
+}
+
 void ClipAnalysis::startBeats()
 {
-    beatsJob_ = std::make_unique<Job>();
-    auto *watcher = new QFutureWatcher<BeatResult>(this);
-    beatsJob_->watcher = watcher;
-    connect(watcher, &QFutureWatcher<BeatResult>::finished, this, [this, watcher] {
-        const BeatResult found = watcher->result();
-        watcher->deleteLater();
-        beatsJob_.reset();
+    start<BeatResult>(beatsJob_, &::findBeats, [this](const BeatResult &found) {
         beats_.clear();
         for (double t : found.beats)
             beats_.push_back(int(std::lround(t * 1000)));
         beatsKnown_ = true;
         emit beatsFound();
     });
-    watcher->setFuture(QtConcurrent::run([file = file_, cancelled = beatsJob_->cancelled] {
-        return ::findBeats(clipSource(file), cancelled.get());
-    }));
 }
 
 bool ClipAnalysis::findChorus()
 {
     if (chorusJob_ || file_.isEmpty())
         return false;
-    chorusJob_ = std::make_unique<Job>();
-    auto *watcher = new QFutureWatcher<ChorusResult>(this);
-    chorusJob_->watcher = watcher;
-    connect(watcher, &QFutureWatcher<ChorusResult>::finished, this, [this, watcher] {
-        const ChorusResult found = watcher->result();
-        watcher->deleteLater();
-        chorusJob_.reset();
+    start<ChorusResult>(chorusJob_, &::findChorus, [this](const ChorusResult &found) {
         chorus_ = found.candidates;
         currentChorus_ = -1;
         if (chorus_.empty())
@@ -129,9 +132,6 @@ bool ClipAnalysis::findChorus()
         else
             emit chorusFound();
     });
-    watcher->setFuture(QtConcurrent::run([file = file_, cancelled = chorusJob_->cancelled] {
-        return ::findChorus(clipSource(file), cancelled.get());
-    }));
     return true;
 }
 

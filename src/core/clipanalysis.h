@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -52,6 +53,11 @@ signals:
 
 private:
     struct Job;
+    // Runs `analyse` on the open clip's file on a worker thread, then `done`
+    // with its result here, unless the job is cancelled first.
+    template <class Result>
+    void start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmSource &, const std::atomic<bool> *),
+               std::function<void(const Result &)> done);
     void follow(const QString &file);
     void startBeats();
     void cancel(std::unique_ptr<Job> &job);

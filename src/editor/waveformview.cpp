@@ -135,6 +135,7 @@ void WaveformView::viewChanged()
     scroll_->setPageStep(std::max(1, int(viewSpan_)));
     scroll_->setSingleStep(std::max(1, int(viewSpan_ / 10)));
     scroll_->setValue(int(std::lround(viewStart_)));
+    scroll_->setVisible(viewSpan_ < lengthMs_); // shown while zoomed in
     syncingScroll_ = false;
     update();
 }
