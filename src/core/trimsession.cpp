@@ -107,7 +107,15 @@ Outcome TrimSession::edit(const QString &label, const std::function<Outcome(cons
     const QString file = clipFile();
     if (file.isEmpty())
         return Outcome::failure(QStringLiteral("The clip %1 was removed from the list; nothing was changed.").arg(clip_->name));
-    Outcome done = history_.apply(file, label, [&] { return change(file); });
+    bool tried = false;
+    Outcome done = history_.apply(file, label, [&] {
+        tried = true;
+        return change(file);
+    });
+    // Without its copy in the history an edit could not be undone: it is not made.
+    if (!done && !tried)
+        return Outcome::failure(
+            QStringLiteral("The clip %1 is unchanged: its copy for undo could not be kept (%2).").arg(file, done.error()));
     if (done) {
         emit clipEdited(file);
         emit historyChanged();

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
@@ -161,6 +162,13 @@ TEST_F(RingtoneTest, UndoAndRedoRestoreEveryEditByteForByteAlsoAfterTheClipWasCl
     click("Cmdremove");
     EXPECT_EQ(open(env.paths().homeDir + QStringLiteral("/song.wav")), clip);
     EXPECT_FALSE(panel().CmdUndo->isEnabled());
+
+    // The history lasts the run: the shutdown takes its copies away.
+    click("CmdNormalize");
+    const QDir scratch(env.paths().scratchDir);
+    EXPECT_FALSE(scratch.entryList(QDir::Files).isEmpty());
+    form->Form_Unload();
+    EXPECT_TRUE(scratch.entryList(QDir::Files).isEmpty()) << scratch.entryList(QDir::Files).join(' ').toStdString();
 }
 
 // Quiet and too loud: both end at -14 LUFS with the true peak at most -1 dBTP.
