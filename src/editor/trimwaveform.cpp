@@ -13,10 +13,25 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
+
 constexpr int kRefreshMs = 40; // smooth enough for the moving play position
-}
+
+// The zoom of the waveform, by key and in its context menu.
+struct ZoomCommand {
+    const char *text;
+    QKeySequence key;
+    void (*apply)(WaveformView &view);
+};
+const ZoomCommand kZoom[] = {
+    {"Zoom In", QKeySequence(Qt::CTRL | Qt::Key_Equal), [](WaveformView &v) { v.zoomBy(2, v.width() / 2.0); }},
+    {"Zoom Out", QKeySequence(Qt::CTRL | Qt::Key_Minus), [](WaveformView &v) { v.zoomBy(0.5, v.width() / 2.0); }},
+    {"Whole Clip", QKeySequence(Qt::CTRL | Qt::Key_0), [](WaveformView &v) { v.showWhole(); }},
+};
+
+} // namespace
 
 TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer)
     : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), cache_(new PeakCache(this)),
@@ -43,6 +58,14 @@ TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTri
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { contextMenu()->popup(view_->mapToGlobal(at)); });
+    for (const ZoomCommand &zoom : kZoom) {
+        auto *key = new QShortcut(zoom.key, &panel_);
+        key->setContext(Qt::WindowShortcut);
+        connect(key, &QShortcut::activated, view_, [this, &zoom] {
+            if (view_->isEnabled())
+                zoom.apply(*view_);
+        });
+    }
     connect(&timer_, &QTimer::timeout, this, &TrimWaveform::sync);
     timer_.start(kRefreshMs);
 }
@@ -97,9 +120,10 @@ QMenu *TrimWaveform::contextMenu()
         action->setChecked(b->isChecked());
     }
     menu->addSeparator();
-    const double middle = view_->width() / 2.0;
-    menu->addAction(QStringLiteral("Zoom In"), view_, [this, middle] { view_->zoomBy(2, middle); });
-    menu->addAction(QStringLiteral("Zoom Out"), view_, [this, middle] { view_->zoomBy(0.5, middle); });
-    menu->addAction(QStringLiteral("Whole Clip"), view_, &WaveformView::showWhole);
+    for (const ZoomCommand &zoom : kZoom) {
+        QAction *action = menu->addAction(QString::fromLatin1(zoom.text), view_, [this, &zoom] { zoom.apply(*view_); });
+        action->setShortcut(zoom.key);
+        action->setShortcutVisibleInContextMenu(true);
+    }
     return menu;
 }

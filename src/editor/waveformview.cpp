@@ -18,7 +18,8 @@ WaveformView::WaveformView(QWidget *parent) : QWidget(parent), scroll_(new QScro
     setMouseTracking(true);
     // A click on the waveform takes the focus, so that Space then plays.
     setFocusPolicy(Qt::ClickFocus);
-    setToolTip(QStringLiteral("Click to play from here; drag the marks to move them; the wheel zooms, a drag pans"));
+    setToolTip(QStringLiteral("Click to play from here; drag the marks to move them; the wheel zooms (Ctrl+=, Ctrl+-, "
+                              "Ctrl+0), a drag pans; right-click for the edits"));
     setAccessibleName(QStringLiteral("Waveform"));
     scroll_->setObjectName(QStringLiteral("WaveformScroll"));
     scroll_->setAccessibleName(QStringLiteral("Scroll the waveform"));
