@@ -5,6 +5,7 @@
 #include "core/trimsession.h"
 
 #include <QFile>
+#include <QSignalBlocker>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
@@ -62,6 +63,7 @@ ClipAnalysis::ClipAnalysis(TrimSession &trim, QObject *parent) : QObject(parent)
 
 ClipAnalysis::~ClipAnalysis()
 {
+    const QSignalBlocker quiet(this);
     cancel(beatsJob_);
     cancel(chorusJob_);
 }
@@ -70,11 +72,12 @@ void ClipAnalysis::cancel(std::unique_ptr<Job> &job)
 {
     if (!job)
         return;
-    // The worker ends soon after; its watcher goes with this object or now,
-    // and its result with it.
+    // The worker ends soon after; its watcher goes now, and its result with it.
     job->cancelled->store(true);
     delete job->watcher;
     job.reset();
+    if (&job == &chorusJob_)
+        emit chorusRunningChanged(false);
 }
 
 void ClipAnalysis::follow(const QString &file)
@@ -124,6 +127,7 @@ bool ClipAnalysis::findChorus()
     if (chorusJob_ || file_.isEmpty())
         return false;
     start<ChorusResult>(chorusJob_, &::findChorus, [this](const ChorusResult &found) {
+        emit chorusRunningChanged(false);
         chorus_ = found.candidates;
         currentChorus_ = -1;
         if (chorus_.empty())
@@ -132,6 +136,7 @@ bool ClipAnalysis::findChorus()
         else
             emit chorusFound();
     });
+    emit chorusRunningChanged(true);
     return true;
 }
 

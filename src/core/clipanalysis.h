@@ -48,6 +48,8 @@ public:
 signals:
     void beatsFound();
     void chorusFound();
+    // A search for the chorus started, or ended (done or cancelled).
+    void chorusRunningChanged(bool running);
     // No chorus: the words say why ("No repeated section was found in this clip.").
     void chorusFailed(const QString &why);
 

@@ -16,16 +16,10 @@ AnalysisControls::AnalysisControls(FeatureContext &context, ClipEditorPanel &pan
 {
     ClipAnalysis &analysis = workspace_.analysis();
     connect(panel_.CmdChorus, &QPushButton::clicked, this, &AnalysisControls::CmdChorus_Click);
-    connect(&analysis, &ClipAnalysis::chorusFound, this, [this] {
-        chorusRunning(false);
-        takeNextChorus();
-    });
-    connect(&analysis, &ClipAnalysis::chorusFailed, this, [this](const QString &why) {
-        chorusRunning(false);
-        context_.fail(Failure{why, {}, {}, false});
-    });
-    connect(&workspace_.trim(), &TrimSession::opened, this, [this] { chorusRunning(false); });
-    connect(&workspace_.trim(), &TrimSession::ended, this, [this] { chorusRunning(false); });
+    connect(&analysis, &ClipAnalysis::chorusFound, this, &AnalysisControls::takeNextChorus);
+    connect(&analysis, &ClipAnalysis::chorusFailed, this,
+            [this](const QString &why) { context_.fail(Failure{why, {}, {}, false}); });
+    connect(&analysis, &ClipAnalysis::chorusRunningChanged, this, &AnalysisControls::chorusRunning);
     connect(&analysis, &ClipAnalysis::beatsFound, this, &AnalysisControls::warnIfNoBeats);
     connect(panel_.ChkSnapBeat, &QCheckBox::toggled, this, &AnalysisControls::warnIfNoBeats);
 }
@@ -37,8 +31,8 @@ void AnalysisControls::CmdChorus_Click()
         return; // a second press while it runs does nothing
     if (!analysis.chorus().empty())
         takeNextChorus();
-    else if (analysis.findChorus())
-        chorusRunning(true);
+    else
+        analysis.findChorus();
 }
 
 void AnalysisControls::takeNextChorus()

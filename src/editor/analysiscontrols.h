@@ -19,6 +19,7 @@ public:
 
 private:
     void takeNextChorus();
+    // The button shows a busy pointer while the search runs.
     void chorusRunning(bool running);
     // A clip without beats cannot snap: said once the beats are known.
     void warnIfNoBeats();
