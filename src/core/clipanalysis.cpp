@@ -53,6 +53,7 @@ struct ClipAnalysis::Job {
 
 ClipAnalysis::ClipAnalysis(TrimSession &trim, QObject *parent) : QObject(parent), trim_(trim)
 {
+    pool_.setMaxThreadCount(2); // the beats and a search for the chorus side by side
     connect(&trim_, &TrimSession::opened, this, [this] { follow(trim_.clipFile()); });
     connect(&trim_, &TrimSession::ended, this, [this] { follow(QString()); });
     connect(&trim_, &TrimSession::clipEdited, this, [this](const QString &file) {
@@ -106,7 +107,7 @@ void ClipAnalysis::start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmS
         job.reset();
         done(result);
     });
-    watcher->setFuture(QtConcurrent::run([file = file_, cancelled = job->cancelled, analyse] {
+    watcher->setFuture(QtConcurrent::run(&pool_, [file = file_, cancelled = job->cancelled, analyse] {
         return analyse(clipSource(file), cancelled.get());
     }));
 }

@@ -4,6 +4,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -65,6 +66,9 @@ private:
     void cancel(std::unique_ptr<Job> &job);
 
     TrimSession &trim_;
+    // Threads of its own, so that a long analysis never holds up the shared
+    // pool's work (the waveform's peaks); it waits for cancelled work to end.
+    QThreadPool pool_;
     QString file_;
     std::vector<int> beats_;
     bool beatsKnown_ = false;

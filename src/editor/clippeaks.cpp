@@ -4,15 +4,17 @@
 
 #include <QFile>
 #include <QSysInfo>
-#include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <atomic>
+#include <system_error>
+#include <thread>
 
 namespace {
 
 constexpr qint64 kWantedBuckets = 4096;
 constexpr qint64 kReadBytes = 1 << 20;
-constexpr int kParts = 4; // stretches of the clip read side by side
+constexpr int kParts = 4;                      // stretches of a long clip read side by side
+constexpr qint64 kLongClipFrames = 1 << 20;    // about 24 s at 44.1 kHz
 
 // Folds samples of whole buckets into the peaks from `out` on; `count` ends
 // on a bucket boundary except at the end of the clip.
@@ -82,15 +84,26 @@ ClipPeaks computeClipPeaks(const QString &path)
     const qint64 count = (peaks.frames + peaks.framesPerBucket - 1) / peaks.framesPerBucket;
     peaks.buckets.resize(size_t(count));
 
-    // A long clip is read in a few stretches at once, each into its own buckets.
-    std::vector<std::pair<qint64, qint64>> parts;
-    for (int k = 0; k < kParts; ++k)
-        parts.emplace_back(count * k / kParts, count * (k + 1) / kParts);
+    // A long clip is read in a few stretches at once, each into its own
+    // buckets, on threads of its own (the caller is itself a worker of the
+    // shared pool, which must not wait on that pool).
+    const int parts = peaks.frames >= kLongClipFrames ? kParts : 1;
     std::atomic<bool> failed = false;
-    QtConcurrent::blockingMap(parts, [&](const std::pair<qint64, qint64> &part) {
-        if (!readBuckets(path, info, peaks, part.first, part.second))
+    const auto readPart = [&](int k) {
+        if (!readBuckets(path, info, peaks, count * k / parts, count * (k + 1) / parts))
             failed = true;
-    });
+    };
+    std::vector<std::thread> helpers;
+    for (int k = 1; k < parts; ++k) {
+        try {
+            helpers.emplace_back(readPart, k);
+        } catch (const std::system_error &) { // no thread to be had: read it here
+            readPart(k);
+        }
+    }
+    readPart(0);
+    for (std::thread &helper : helpers)
+        helper.join();
     if (failed) {
         peaks.buckets.clear();
         peaks.error = QStringLiteral("cannot read %1").arg(path);
