@@ -7,12 +7,21 @@
 //   cached draw ms    the same for a second view, the peaks already cached
 //   cache bytes       memory the cached peaks take
 //   audio minutes     the clip's length
+//   zoom draws        for each zoom (whole clip, then 4x, 16x, ... down to the
+//                     closest the view allows): "factor:ms" of the slowest of
+//                     a few paints at that zoom, at the clip's start, middle
+//                     and end, in one line
+//   slowest zoom ms   the slowest of those, plus the first draw's wait for
+//                     the peaks: the first draw at the worst zoom
 // Exit 1 when the clip cannot be read.
 #include "editor/peakcache.h"
 #include "editor/waveformview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPixmap>
+#include <algorithm>
+#include <string>
 #include <cstdio>
 #include <ctime>
 
@@ -51,6 +60,34 @@ double timeToDraw(PeakCache &cache, const QString &clip, bool &failed)
     return ms;
 }
 
+// Milliseconds of the slowest paint of the clip at each zoom, the view
+// scrolled to the start, the middle and the end.
+std::vector<std::pair<double, double>> drawsAtEachZoom(const PeakCache::Peaks &peaks)
+{
+    WaveformView view;
+    view.resize(336, 64);
+    view.setClip(int(peaks->frames * 1000 / peaks->sampleRate), peaks);
+    QPixmap target(view.size());
+    std::vector<std::pair<double, double>> out;
+    for (double factor = 1;; factor *= 4) {
+        view.showWhole();
+        view.zoomBy(factor, 0);
+        double slowest = 0;
+        for (double at : {0.0, 0.5, 1.0}) {
+            view.scrollTo(at * peaks->frames * 1000.0 / peaks->sampleRate);
+            QElapsedTimer t;
+            t.start();
+            view.render(&target);
+            slowest = std::max(slowest, t.nsecsElapsed() / 1e6);
+        }
+        const double reached = peaks->frames * 1000.0 / peaks->sampleRate / view.viewSpan();
+        out.emplace_back(reached, slowest);
+        if (reached < factor * 0.99)
+            break;
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -76,5 +113,15 @@ int main(int argc, char **argv)
     PeakCache::Peaks peaks = cache.request(clip);
     std::printf("%.1f\n%.1f\n%.1f\n%lld\n%.3f\n", first, firstCpu, cached, static_cast<long long>(cache.bytes()),
                 double(peaks->frames) / peaks->sampleRate / 60.0);
+    const auto draws = drawsAtEachZoom(peaks);
+    double slowest = 0;
+    std::string zooms;
+    for (const auto &[factor, ms] : draws) {
+        char one[48];
+        std::snprintf(one, sizeof one, "%s%.0fx:%.2f", zooms.empty() ? "" : " ", factor, ms);
+        zooms += one;
+        slowest = std::max(slowest, ms);
+    }
+    std::printf("%s\n%.1f\n", zooms.c_str(), first + slowest - draws.front().second);
     return 0;
 }

@@ -16,6 +16,8 @@ PACKAGES=(
   llvm-14
   pulseaudio pulseaudio-utils xvfb xauth
   sox libsox-fmt-all ffmpeg mpg123 lame aubio-tools opus-tools python3
+  # Screenshots of the window under Xvfb, to look at its layout.
+  x11-apps xdotool
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -25,6 +25,13 @@ bool folderIsWritable(const QString &dir)
     return info.isDir() && info.isWritable();
 }
 
+// config.ini keeps its two lines; the trimming view's settings go to a file
+// of their own in the same folder.
+QString besideSettings(const QString &settingsFile)
+{
+    return QFileInfo(settingsFile).dir().filePath(QStringLiteral("editor.ini"));
+}
+
 } // namespace
 
 AppPaths AppPaths::fromSystem()
@@ -43,6 +50,7 @@ AppPaths AppPaths::fromSystem()
         const QString config = envDir("XDG_CONFIG_HOME", p.homeDir + QStringLiteral("/.config"));
         p.settingsFile = config + QStringLiteral("/orvane/config.ini");
     }
+    p.editorSettingsFile = besideSettings(p.settingsFile);
     return p;
 }
 
@@ -55,6 +63,7 @@ AppPaths AppPaths::underRoot(const QString &root)
     p.scratchDir = root + QStringLiteral("/cache/orvane-scratch");
     p.runtimeDir = root + QStringLiteral("/runtime");
     p.settingsFile = p.appDir + QStringLiteral("/config.ini");
+    p.editorSettingsFile = besideSettings(p.settingsFile);
     return p;
 }
 

@@ -9,6 +9,7 @@ struct AppPaths {
     QString workDir;      // clips, concat.wav, tempwav.wav; private (0700)
     QString scratchDir;   // scratch files of the cut; private (0700)
     QString settingsFile; // config.ini
+    QString editorSettingsFile; // the trimming view's own settings, beside config.ini
     QString homeDir;      // where the base folder starts
     QString runtimeDir;   // the user's private runtime folder (the instance socket)
 

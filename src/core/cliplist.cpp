@@ -48,7 +48,7 @@ void ClipEntries::removeAt(int row)
     // The file goes with the last entry that names it.
     if (indexOf(name) < 0)
         QFile::remove(paths_.clipFile(name));
-    emit removed(row);
+    emit removed(row, name);
     emit changed();
 }
 

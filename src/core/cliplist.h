@@ -42,7 +42,7 @@ public:
 
 signals:
     void inserted(int row);
-    void removed(int row);
+    void removed(int row, const QString &name);
     void moved(int from, int to);
     // After every change of the entries or their order.
     void changed();

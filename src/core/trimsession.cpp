@@ -1,14 +1,27 @@
 #include "core/trimsession.h"
 
+#include "base/atomicsave.h"
 #include "base/wavformat.h"
 #include "core/cliplist.h"
+#include "edits/fades.h"
+#include "edits/loudness.h"
 #include "platform/mci/waveaudio.h"
 
 #include <QFile>
 
 TrimSession::TrimSession(const ClipEntries &clips, const AppPaths &paths, QObject *parent)
-    : QObject(parent), clips_(clips), paths_(paths)
+    : QObject(parent), clips_(clips), paths_(paths), history_(paths.scratchDir)
 {
+    // A clip that leaves the list takes its history with it, and a new clip
+    // under a name that was used before starts with none.
+    connect(&clips_, &ClipEntries::inserted, this, [this](int row) { forgetClip(clips_.at(row).name); });
+    connect(&clips_, &ClipEntries::removed, this, [this](int, const QString &name) { forgetClip(name); });
+}
+
+void TrimSession::forgetClip(const QString &name)
+{
+    history_.forget(paths_.clipFile(name));
+    emit historyChanged();
 }
 
 void TrimSession::open(const QString &name, int lengthMs)
@@ -29,6 +42,7 @@ void TrimSession::end()
     clip_.reset();
     markIn_.reset();
     markOut_.reset();
+    emit ended();
     emit marksChanged();
 }
 
@@ -59,6 +73,56 @@ void TrimSession::setMode(EditMode mode)
     emit modeChanged();
 }
 
+void TrimSession::setLength(int lengthMs)
+{
+    if (!clip_ || clip_->lengthMs == lengthMs)
+        return;
+    const bool toTheEnd = markOut_ && *markOut_ >= clip_->lengthMs;
+    clip_->lengthMs = lengthMs;
+    if (markIn_)
+        markIn_ = std::min(*markIn_, lengthMs);
+    if (markOut_)
+        markOut_ = toTheEnd ? lengthMs : std::min(*markOut_, lengthMs);
+    emit marksChanged();
+}
+
+QString TrimSession::clipFile() const
+{
+    return clip_ && clips_.indexOf(clip_->name) >= 0 ? paths_.clipFile(clip_->name) : QString();
+}
+
+void TrimSession::setFades(const FadeLengths &fades)
+{
+    const FadeLengths offered = fades.offered();
+    if (offered == fades_)
+        return;
+    fades_ = offered;
+    emit fadesChanged();
+}
+
+Outcome TrimSession::edit(const QString &label, const std::function<Outcome(const QString &file)> &change)
+{
+    if (!clip_)
+        return Outcome::failure(QStringLiteral("No clip is open for trimming; nothing was changed."));
+    const QString file = clipFile();
+    if (file.isEmpty())
+        return Outcome::failure(QStringLiteral("The clip %1 was removed from the list; nothing was changed.").arg(clip_->name));
+    bool tried = false;
+    Outcome done = history_.apply(file, label, [&] {
+        tried = true;
+        return change(file);
+    });
+    // Without its copy in the history an edit could not be undone: it is not made.
+    if (!done && !tried)
+        return Outcome::failure(
+            QStringLiteral("The clip %1 is unchanged: its copy for undo could not be kept (%2).").arg(file, done.error()));
+    if (done) {
+        emit clipEdited(file);
+        emit historyChanged();
+    }
+    return done;
+}
+
 Outcome TrimSession::cut()
 {
     if (!marksValid())
@@ -67,13 +131,56 @@ Outcome TrimSession::cut()
         return Outcome::failure(QStringLiteral("No clip is open for trimming; nothing was cut."));
     if (clips_.indexOf(clip_->name) < 0)
         return Outcome::failure(QStringLiteral("The clip %1 was removed from the list; nothing was cut.").arg(clip_->name));
-    const QString file = paths_.clipFile(clip_->name);
-    Outcome done = cutClipFile(paths_, file, *markIn_, *markOut_, clip_->lengthMs);
+    const int in = *markIn_, out = *markOut_, length = clip_->lengthMs;
+    const FadeLengths fades = fades_;
+    const Outcome done = edit(QStringLiteral("Cut"), [&](const QString &file) {
+        return fades.any() ? cutAndFadeClipFile(paths_, file, in, out, length, fades)
+                           : cutClipFile(paths_, file, in, out, length);
+    });
     if (done) {
         setMode(EditMode::Play);
-        emit clipCut(file);
+        emit clipCut(clipFile());
     }
     return done;
+}
+
+Outcome TrimSession::normalize()
+{
+    return edit(QStringLiteral("Loudness"), [](const QString &file) { return normalizeLoudness(file); });
+}
+
+Outcome TrimSession::step(Outcome (ClipHistory::*how)(const QString &))
+{
+    const QString file = clipFile();
+    if (file.isEmpty())
+        return Outcome::failure(QStringLiteral("No clip is open; there is nothing to take back."));
+    Outcome done = (history_.*how)(file);
+    if (done) {
+        emit clipEdited(file);
+        emit historyChanged();
+    }
+    return done;
+}
+
+Outcome TrimSession::undo() { return step(&ClipHistory::undo); }
+Outcome TrimSession::redo() { return step(&ClipHistory::redo); }
+
+bool TrimSession::canUndo() const
+{
+    const QString file = clipFile();
+    return !file.isEmpty() && history_.canUndo(file);
+}
+
+bool TrimSession::canRedo() const
+{
+    const QString file = clipFile();
+    return !file.isEmpty() && history_.canRedo(file);
+}
+
+void TrimSession::clearHistory()
+{
+    history_.clear();
+    emit historyChanged();
 }
 
 Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs)
@@ -116,4 +223,24 @@ Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int 
     }
     cleanUp();
     return Outcome::success();
+}
+
+Outcome cutAndFadeClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
+                           const FadeLengths &fades)
+{
+    // Both steps work on a copy in the scratch folder, so that the clip
+    // changes once, and only when both worked.
+    AppPaths::ensurePrivateDir(paths.scratchDir);
+    const QString work = paths.scratchFile(QStringLiteral("edit.wav"));
+    Outcome done = copyFileAtomically(clipFile, work);
+    if (done)
+        done = cutClipFile(paths, work, in, out, lengthMs);
+    if (done)
+        done = fadeClip(work, fades.inSeconds, fades.outSeconds);
+    if (done)
+        done = copyFileAtomically(work, clipFile);
+    QFile::remove(work);
+    if (!done)
+        return Outcome::failure(QStringLiteral("The clip %1 could not be cut and faded; it is unchanged.").arg(clipFile));
+    return done;
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include "base/paths.h"
 #include "base/result.h"
+#include "core/fadesettings.h"
+#include "edits/cliphistory.h"
 
 #include <QObject>
 #include <QString>
@@ -19,8 +21,15 @@ struct TrimmedClip {
 // after the cut; None before the first opening of the run.
 enum class EditMode { None, Edit, Play };
 
-// The trimming of one clip: the clip that is open, its two marks and the
-// cut. The Audio Edit panel's trimming frame is a view of it.
+// The trimming of one clip: the clip that is open, its two marks, the cut
+// and the other edits of the clip (fades, loudness) with their undo history.
+// The Audio Edit panel's trimming frame is a view of it.
+//
+// Every edit (Done's cut with its fades, the loudness) is one step of the
+// clip's history, kept by the clip file's path in the private scratch folder
+// for the rest of the run: closing the clip and opening it again finds it
+// again. A clip that leaves the list, or a new clip that takes a listed
+// name, starts with no history.
 class TrimSession : public QObject {
     Q_OBJECT
 public:
@@ -43,29 +52,69 @@ public:
 
     // The marks make a stretch to keep: both set, Mark In before Mark Out.
     bool marksValid() const { return markIn_ && markOut_ && *markIn_ < *markOut_; }
+    // The open clip's file has another length (an undo or a redo while it
+    // is open): marks past the end move to the end; a Mark Out at the old
+    // end stays at the end.
+    void setLength(int lengthMs);
+
+    // The file of the open clip while it is listed; empty otherwise.
+    QString clipFile() const;
+
+    // The fades Done gives the kept stretch (remembered between runs by the
+    // workspace).
+    const FadeLengths &fades() const { return fades_; }
+    void setFades(const FadeLengths &fades);
+
     // Cuts the open clip's file down to [Mark In, Mark Out); at or past the
-    // end means the end. On success the mode becomes Play; on failure the
+    // end means the end. With fades, the kept stretch is then faded in and
+    // out, in the same edit. On success the mode becomes Play; on failure the
     // clip file is as it was.
     Outcome cut();
+    // Brings the open clip to the ringtone loudness (edits/loudness.h).
+    Outcome normalize();
+    // Takes back the open clip's last edit, or does the last undone one
+    // again, restoring its file byte for byte.
+    Outcome undo();
+    Outcome redo();
+    bool canUndo() const;
+    bool canRedo() const;
+    // Drops every clip's history and deletes its copies (at shutdown).
+    void clearHistory();
 
 signals:
     void opened();
+    // The session ended without a cut (a selection in the list).
+    void ended();
     void marksChanged();
     void modeChanged();
+    void fadesChanged();
     // The clip's file was replaced by the cut.
     void clipCut(const QString &clipFile);
+    // The clip's file was replaced by an edit, an undo or a redo.
+    void clipEdited(const QString &clipFile);
+    // What undo and redo can do has changed.
+    void historyChanged();
 
 private:
     void setMode(EditMode mode);
+    Outcome edit(const QString &label, const std::function<Outcome(const QString &file)> &change);
+    Outcome step(Outcome (ClipHistory::*how)(const QString &));
+    void forgetClip(const QString &name);
 
     const ClipEntries &clips_;
     AppPaths paths_;
     std::optional<TrimmedClip> clip_;
     std::optional<int> markIn_, markOut_;
     EditMode mode_ = EditMode::None;
+    FadeLengths fades_;
+    ClipHistory history_;
 };
 
 // Cuts `clipFile` to [in, out) of a clip of `lengthMs` through the waveaudio
 // commands, in the scratch folder; the clip is replaced only by a complete,
 // readable result.
 Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs);
+// The same, then the fades over what is kept; the clip is replaced once,
+// when both steps worked.
+Outcome cutAndFadeClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
+                           const FadeLengths &fades);

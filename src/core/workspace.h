@@ -6,6 +6,7 @@
 #include <memory>
 
 class AudioStart;
+class ClipAnalysis;
 class ClipEntries;
 class EncoderQueue;
 class MMControl;
@@ -27,6 +28,8 @@ public:
     AppSettings &settings() { return settings_; }
     ClipEntries &clips() const { return *clips_; }
     TrimSession &trim() const { return *trim_; }
+    // The beats and the chorus of the clip being trimmed.
+    ClipAnalysis &analysis() const { return *analysis_; }
     // The player of the clip being trimmed (MMCEdit) and of the list (MMCPlayList).
     MMControl &trimPlayer() const { return *trimPlayer_; }
     MMControl &listPlayer() const { return *listPlayer_; }
@@ -42,6 +45,7 @@ private:
     AppSettings settings_;
     ClipEntries *clips_;
     TrimSession *trim_;
+    ClipAnalysis *analysis_;
     MMControl *trimPlayer_;
     MMControl *listPlayer_;
     std::unique_ptr<AudioStart> audio_;

@@ -3,7 +3,9 @@
 #include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
+#include "editor/analysiscontrols.h"
 #include "editor/cliptrimmer.h"
+#include "editor/editcontrols.h"
 #include "editor/editorkeys.h"
 #include "editor/listplayer.h"
 #include "editor/songdrop.h"
@@ -16,6 +18,7 @@ ClipEditor::ClipEditor(FeatureContext &context, ClipEditorPanel &panel)
     : QObject(&panel), panel_(panel), list_(new ClipList(context, panel)), trimmer_(new ClipTrimmer(context, panel)),
       player_(new ListPlayer(context.workspace, context.window, panel, *list_)),
       drop_(new SongDrop(*panel.List1, *list_)), waveform_(new TrimWaveform(context.workspace, panel, *trimmer_)),
-      keys_(new EditorKeys(context.workspace.trimPlayer(), panel))
+      keys_(new EditorKeys(context.workspace.trimPlayer(), panel)), edits_(new ClipEditControls(context, panel)),
+      analysis_(new AnalysisControls(context, panel, *trimmer_))
 {
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QObject>
 
+class AnalysisControls;
+class ClipEditControls;
 class ClipEditorPanel;
 class ClipList;
 class ClipTrimmer;
@@ -23,6 +25,8 @@ public:
     ListPlayer &player() const { return *player_; }
     TrimWaveform &waveform() const { return *waveform_; }
     EditorKeys &keys() const { return *keys_; }
+    ClipEditControls &edits() const { return *edits_; }
+    AnalysisControls &analysis() const { return *analysis_; }
 
 private:
     ClipEditorPanel &panel_;
@@ -32,4 +36,6 @@ private:
     SongDrop *drop_;
     TrimWaveform *waveform_;
     EditorKeys *keys_;
+    ClipEditControls *edits_;
+    AnalysisControls *analysis_;
 };

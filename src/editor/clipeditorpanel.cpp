@@ -4,6 +4,7 @@
 #include "widgets/twips.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -11,12 +12,32 @@
 
 namespace {
 
-QPushButton *pictureButton(QWidget *parent, const QString &name, int left, int top, Glyph glyph)
+QPushButton *pictureButton(QWidget *parent, const QString &name, int left, int top, Glyph glyph, int size = 480)
 {
-    auto *b = makeControl<QPushButton>(parent, name, left, top, 480, 480);
+    auto *b = makeControl<QPushButton>(parent, name, left, top, size, size);
     b->setIcon(glyphIcon(glyph));
-    b->setIconSize(QSize(tw(330), tw(330)));
+    b->setIconSize(QSize(tw(size * 11 / 16), tw(size * 11 / 16)));
     return b;
+}
+
+// A fade length: 0 to 5 seconds in half seconds.
+QDoubleSpinBox *fadeBox(QWidget *parent, const QString &name, int left)
+{
+    auto *box = makeControl<QDoubleSpinBox>(parent, name, left, 2197, 855, 345);
+    box->setRange(0, 5);
+    box->setSingleStep(0.5);
+    box->setDecimals(1);
+    box->setSuffix(QStringLiteral(" s"));
+    box->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    return box;
+}
+
+// A control of the ringtone editor: its tooltip, and the name a screen
+// reader gives it.
+void describe(QWidget *w, const QString &name, const QString &tip)
+{
+    w->setAccessibleName(name);
+    w->setToolTip(tip);
 }
 
 QLabel *timeLabel(QWidget *parent, const QString &name, int left, int top)
@@ -61,6 +82,25 @@ ClipEditorPanel::ClipEditorPanel(QWidget *parent) : QGroupBox(QStringLiteral("Au
     Lblout = timeLabel(Frame3, QStringLiteral("Lblout"), 1800, 1860);
     CmdMarkOut = makeControl<QPushButton>(Frame3, QStringLiteral("CmdMarkOut"), 1680, 2160, 1335, 420, QStringLiteral("Mark Out"));
     CmdEditDone = makeControl<QPushButton>(Frame3, QStringLiteral("CmdEditDone"), 4920, 2160, 1335, 420, QStringLiteral("Done"));
+    // The free room: under Play and Stop, right of Mark Out's time, and
+    // between Mark Out and Done.
+    CmdUndo = pictureButton(Frame3, QStringLiteral("CmdUndo"), 120, 1320, Glyph::Undo, 420);
+    CmdRedo = pictureButton(Frame3, QStringLiteral("CmdRedo"), 720, 1320, Glyph::Redo, 420);
+    LblSelection = makeControl<QLabel>(Frame3, QStringLiteral("LblSelection"), 2940, 1800, 690, 315);
+    ChkSnapBeat = makeControl<QCheckBox>(Frame3, QStringLiteral("ChkSnapBeat"), 3690, 1785, 1545, 345, QStringLiteral("Snap to beat"));
+    CmdNormalize = pictureButton(Frame3, QStringLiteral("CmdNormalize"), 5580, 1770, Glyph::Loudness, 360);
+    CmdChorus = pictureButton(Frame3, QStringLiteral("CmdChorus"), 6000, 1770, Glyph::Chorus, 360);
+    FadeIn = fadeBox(Frame3, QStringLiteral("FadeIn"), 3060);
+    FadeOut = fadeBox(Frame3, QStringLiteral("FadeOut"), 4005);
+    describe(CmdUndo, QStringLiteral("Undo"), QStringLiteral("Undo the last edit of the clip"));
+    describe(CmdRedo, QStringLiteral("Redo"), QStringLiteral("Redo the edit undone last"));
+    describe(CmdNormalize, QStringLiteral("Normalize loudness"),
+             QStringLiteral("Normalize loudness: -14 LUFS, peaks at most -1 dBTP"));
+    describe(CmdChorus, QStringLiteral("Find Chorus"), QStringLiteral("Find Chorus"));
+    describe(ChkSnapBeat, QStringLiteral("Snap to beat"), QStringLiteral("Move a mark taken or dragged to the nearest beat"));
+    describe(FadeIn, QStringLiteral("Fade in"), QStringLiteral("Fade in: seconds at the start of the kept stretch, applied by Done"));
+    describe(FadeOut, QStringLiteral("Fade out"), QStringLiteral("Fade out: seconds at the end of the kept stretch, applied by Done"));
+    describe(LblSelection, QStringLiteral("Length between the marks"), QStringLiteral("Length between Mark In and Mark Out"));
 
     CmdSaveWav = makeControl<QPushButton>(this, QStringLiteral("CmdSaveWav"), 3960, 4620, 3135, 495,
                                           QStringLiteral("Save The List to Wav"));

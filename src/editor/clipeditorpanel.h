@@ -2,6 +2,7 @@
 #include <QGroupBox>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -27,6 +28,11 @@ public:
     QSlider *SliderEdit;
     QLabel *Lbltotal, *Lblin, *Lblout;
     QPushButton *CmdEditPlay, *CmdEditStop, *CmdMarkin, *CmdMarkOut, *CmdEditDone;
+    // The ringtone editor's controls, in the frame's free room.
+    QPushButton *CmdUndo, *CmdRedo, *CmdNormalize, *CmdChorus;
+    QDoubleSpinBox *FadeIn, *FadeOut;
+    QCheckBox *ChkSnapBeat;
+    QLabel *LblSelection;
 
     QPushButton *CmdSaveWav, *CmdSaveList;
     // "Save As Ringtone...", in the free room of the list's frame.

@@ -5,17 +5,22 @@
 #include <QFile>
 #include <QSysInfo>
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 
 namespace {
 
 constexpr qint64 kWantedBuckets = 4096;
 constexpr qint64 kReadBytes = 1 << 20;
+constexpr int kParts = 4;                      // stretches of a long clip read side by side
+constexpr qint64 kLongClipFrames = 1 << 20;    // about 24 s at 44.1 kHz
 
-// Folds samples of whole buckets into the peaks; `count` ends on a bucket
-// boundary except at the end of the clip.
-void addBuckets(ClipPeaks &peaks, const qint16 *samples, qint64 count, int channels)
+// Folds samples of whole buckets into the peaks from `out` on; `count` ends
+// on a bucket boundary except at the end of the clip.
+void addBuckets(PeakPair *out, qint64 framesPerBucket, const qint16 *samples, qint64 count, int channels)
 {
-    const qint64 perBucket = peaks.framesPerBucket * channels;
+    const qint64 perBucket = framesPerBucket * channels;
     for (qint64 start = 0; start < count; start += perBucket) {
         const qint64 end = std::min(start + perBucket, count);
         qint16 lo = samples[start], hi = samples[start];
@@ -23,8 +28,38 @@ void addBuckets(ClipPeaks &peaks, const qint16 *samples, qint64 count, int chann
             lo = std::min(lo, samples[i]);
             hi = std::max(hi, samples[i]);
         }
-        peaks.buckets.push_back({lo, hi});
+        *out++ = {lo, hi};
     }
+}
+
+// The buckets [first, end) of the clip, read through a handle of their own.
+bool readBuckets(const QString &path, const WavInfo &info, ClipPeaks &peaks, qint64 first, qint64 end)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 bucketBytes = peaks.framesPerBucket * info.blockAlign;
+    const qint64 chunkBuckets = std::max<qint64>(1, kReadBytes / bucketBytes);
+    const qint64 total = peaks.frames * info.blockAlign;
+    const SampleFormat format = info.sampleFormat();
+    const int sampleBytes = bytesPerSample(format);
+    std::vector<qint16> samples;
+    for (qint64 b = first; b < end; b += chunkBuckets) {
+        const qint64 at = b * bucketBytes;
+        const qint64 wanted = std::min(std::min(chunkBuckets, end - b) * bucketBytes, total - at);
+        const QByteArray data = readWavData(file, info, at, wanted);
+        if (data.size() != wanted)
+            return false;
+        const qint64 count = data.size() / sampleBytes;
+        const qint16 *values = reinterpret_cast<const qint16 *>(data.constData());
+        if (format != SampleFormat::S16 || QSysInfo::ByteOrder != QSysInfo::LittleEndian) {
+            samples.resize(size_t(count));
+            samplesToInt16(data.constData(), format, count, samples.data());
+            values = samples.data();
+        }
+        addBuckets(peaks.buckets.data() + b, peaks.framesPerBucket, values, count, info.channels);
+    }
+    return true;
 }
 
 } // namespace
@@ -46,29 +81,33 @@ ClipPeaks computeClipPeaks(const QString &path)
     peaks.sampleRate = info.sampleRate;
     const qint64 fiveMs = std::max<qint64>(1, info.sampleRate / 200);
     peaks.framesPerBucket = std::clamp<qint64>((peaks.frames + kWantedBuckets - 1) / kWantedBuckets, 1, fiveMs);
-    peaks.buckets.reserve(size_t(peaks.frames / peaks.framesPerBucket + 1));
+    const qint64 count = (peaks.frames + peaks.framesPerBucket - 1) / peaks.framesPerBucket;
+    peaks.buckets.resize(size_t(count));
 
-    const qint64 bucketBytes = peaks.framesPerBucket * info.blockAlign;
-    const qint64 chunk = std::max<qint64>(1, kReadBytes / bucketBytes) * bucketBytes;
-    const qint64 total = peaks.frames * info.blockAlign;
-    const SampleFormat format = info.sampleFormat();
-    const int sampleBytes = bytesPerSample(format);
-    std::vector<qint16> samples;
-    for (qint64 at = 0; at < total; at += chunk) {
-        const qint64 wanted = std::min(chunk, total - at);
-        const QByteArray data = readWavData(file, info, at, wanted);
-        if (data.size() != wanted) {
-            peaks.error = QStringLiteral("cannot read %1").arg(path);
-            return peaks;
+    // A long clip is read in a few stretches at once, each into its own
+    // buckets, on threads of its own (the caller is itself a worker of the
+    // shared pool, which must not wait on that pool).
+    const int parts = peaks.frames >= kLongClipFrames ? kParts : 1;
+    std::atomic<bool> failed = false;
+    const auto readPart = [&](int k) {
+        if (!readBuckets(path, info, peaks, count * k / parts, count * (k + 1) / parts))
+            failed = true;
+    };
+    std::vector<std::thread> helpers;
+    for (int k = 1; k < parts; ++k) {
+        try {
+            helpers.emplace_back(readPart, k);
+        } catch (const std::system_error &) { // no thread to be had: read it here
+            readPart(k);
         }
-        const qint64 count = data.size() / sampleBytes;
-        const qint16 *values = reinterpret_cast<const qint16 *>(data.constData());
-        if (format != SampleFormat::S16 || QSysInfo::ByteOrder != QSysInfo::LittleEndian) {
-            samples.resize(size_t(count));
-            samplesToInt16(data.constData(), format, count, samples.data());
-            values = samples.data();
-        }
-        addBuckets(peaks, values, count, info.channels);
+    }
+    readPart(0);
+    for (std::thread &helper : helpers)
+        helper.join();
+    if (failed) {
+        peaks.buckets.clear();
+        peaks.error = QStringLiteral("cannot read %1").arg(path);
+        return peaks;
     }
     peaks.ok = true;
     return peaks;
@@ -76,12 +115,18 @@ ClipPeaks computeClipPeaks(const QString &path)
 
 PeakPair ClipPeaks::column(int x, int width) const
 {
-    if (!ok || width <= 0 || x < 0 || x >= width || frames <= 0 || buckets.empty())
+    if (width <= 0 || x < 0 || x >= width)
         return {};
     const qint64 first = qint64(x) * frames / width;
-    const qint64 last = std::max(first + 1, qint64(x + 1) * frames / width); // one past
+    return range(first, std::max(first + 1, qint64(x + 1) * frames / width));
+}
+
+PeakPair ClipPeaks::range(qint64 first, qint64 end) const
+{
+    if (!ok || frames <= 0 || buckets.empty() || first < 0 || first >= frames)
+        return {};
     const size_t b0 = std::min(size_t(first / framesPerBucket), buckets.size() - 1);
-    const size_t b1 = std::clamp(size_t((last + framesPerBucket - 1) / framesPerBucket), b0 + 1, buckets.size());
+    const size_t b1 = std::clamp(size_t((end + framesPerBucket - 1) / framesPerBucket), b0 + 1, buckets.size());
     PeakPair out = buckets[b0];
     for (size_t b = b0 + 1; b < b1; ++b) {
         out.min = std::min(out.min, buckets[b].min);

@@ -23,6 +23,8 @@ struct ClipPeaks {
     // The peaks of pixel column x of a drawing `width` columns wide, the
     // columns splitting the clip's frames evenly.
     PeakPair column(int x, int width) const;
+    // The peaks of the frames [first, end) (at least the bucket holding `first`).
+    PeakPair range(qint64 first, qint64 end) const;
     // Memory the peaks take.
     qint64 bytes() const { return qint64(sizeof(ClipPeaks) + buckets.capacity() * sizeof(PeakPair)); }
 };

@@ -1,5 +1,6 @@
 #include "editor/cliptrimmer.h"
 
+#include "core/clipanalysis.h"
 #include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
@@ -7,6 +8,7 @@
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -32,6 +34,7 @@ ClipTrimmer::ClipTrimmer(FeatureContext &context, ClipEditorPanel &panel)
     connect(panel_.CmdMarkOut, &QPushButton::clicked, this, &ClipTrimmer::CmdMarkOut_Click);
     connect(panel_.CmdEditDone, &QPushButton::clicked, this, &ClipTrimmer::CmdEditDone_Click);
     connect(&workspace_.trimPlayer(), &MMControl::StatusUpdate, this, &ClipTrimmer::MMCEdit_StatusUpdate);
+    connect(&workspace_.trim(), &TrimSession::clipEdited, this, &ClipTrimmer::followEditedClip);
     // The slider "clicks" when the user lets it go or pages it, not when
     // the status update moves it.
     connect(panel_.SliderEdit, &QSlider::sliderReleased, this, &ClipTrimmer::SliderEdit_Click);
@@ -91,23 +94,53 @@ void ClipTrimmer::MMCEdit_StatusUpdate()
         setSliderQuietly(roundedSeconds(position));
 }
 
-void ClipTrimmer::CmdMarkin_Click()
+int ClipTrimmer::markAt(int ms) const
 {
-    workspace_.trim().setMarkIn(workspace_.trimPlayer().Position());
-    panel_.Lblin->setText(formatSeconds(panel_.SliderEdit->value()));
+    return panel_.ChkSnapBeat->isChecked() ? workspace_.analysis().snapped(ms) : ms;
 }
 
-void ClipTrimmer::CmdMarkOut_Click()
+// The label shows the slider's whole seconds, or the mark's own when it
+// snapped to a beat away from the player's position.
+int ClipTrimmer::takeMark(QLabel *label) const
 {
-    workspace_.trim().setMarkOut(workspace_.trimPlayer().Position());
-    panel_.Lblout->setText(formatSeconds(panel_.SliderEdit->value()));
+    const int position = workspace_.trimPlayer().Position(), mark = markAt(position);
+    label->setText(formatSeconds(mark == position ? panel_.SliderEdit->value() : roundedSeconds(mark)));
+    return mark;
 }
+
+void ClipTrimmer::CmdMarkin_Click() { workspace_.trim().setMarkIn(takeMark(panel_.Lblin)); }
+void ClipTrimmer::CmdMarkOut_Click() { workspace_.trim().setMarkOut(takeMark(panel_.Lblout)); }
 
 void ClipTrimmer::setMarks(int markIn, int markOut)
 {
     workspace_.trim().setMarks(markIn, markOut);
     panel_.Lblin->setText(formatSeconds(roundedSeconds(markIn)));
     panel_.Lblout->setText(formatSeconds(roundedSeconds(markOut)));
+}
+
+void ClipTrimmer::followEditedClip(const QString &clipFile)
+{
+    MMControl &edit = workspace_.trimPlayer();
+    if (!edit.isOpen() || edit.FileName() != clipFile)
+        return;
+    const bool playing = edit.isPlaying();
+    const int at = edit.Position();
+    edit.setCommand(QStringLiteral("Close"));
+    edit.setCommand(QStringLiteral("open"));
+    const int length = edit.Length();
+    edit.setFrom(std::min(at, length));
+    if (playing)
+        edit.setCommand(QStringLiteral("play"));
+    TrimSession &trim = workspace_.trim();
+    if (!trim.clip() || trim.clip()->lengthMs == length)
+        return;
+    quiet_ = true;
+    panel_.SliderEdit->setMaximum(roundedSeconds(length));
+    quiet_ = false;
+    trim.setLength(length);
+    panel_.Lbltotal->setText(formatSeconds(roundedSeconds(length)));
+    panel_.Lblin->setText(formatSeconds(roundedSeconds(trim.markIn().value_or(0))));
+    panel_.Lblout->setText(formatSeconds(roundedSeconds(trim.markOut().value_or(0))));
 }
 
 void ClipTrimmer::CmdEditDone_Click()

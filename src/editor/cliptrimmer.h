@@ -25,9 +25,18 @@ public:
 
     // Sets both marks to millisecond positions directly (used by the waveform).
     void setMarks(int markIn, int markOut);
+    // Where a mark taken or dragged at `ms` goes: to the nearest beat within
+    // half a beat while "Snap to beat" is ticked, else `ms` itself.
+    int markAt(int ms) const;
+    // The clip file open in the player was replaced (an edit, an undo, a
+    // redo): the player opens it again where it was, and the slider, the
+    // labels and the marks take its length.
+    void followEditedClip(const QString &clipFile);
 
 private:
     void setSliderQuietly(int value);
+    // The mark at the player's position, shown in `label`.
+    int takeMark(class QLabel *label) const;
 
     FeatureContext &context_;
     Workspace &workspace_;

@@ -4,6 +4,7 @@
 #include "platform/mci/mmcontrol.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -12,7 +13,8 @@
 namespace {
 
 const QKeySequence kPlayStop(Qt::Key_Space), kMarkIn(Qt::Key_I), kMarkOut(Qt::Key_O), kRemove(Qt::Key_Delete),
-    kSaveList(Qt::CTRL | Qt::Key_S);
+    kSaveList(Qt::CTRL | Qt::Key_S), kUndo(Qt::CTRL | Qt::Key_Z), kRedo(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+    kNormalize(Qt::Key_N), kChorus(Qt::Key_C), kSnap(Qt::Key_B);
 
 // The shortcut fires only while the Audio Edit panel is the one shown.
 QShortcut *panelShortcut(const QKeySequence &key, QWidget &panel)
@@ -39,6 +41,11 @@ EditorKeys::EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel)
     bind(kMarkOut, panel_.CmdMarkOut);
     bind(kRemove, panel_.Cmdremove);
     bind(kSaveList, panel_.CmdSaveList);
+    bind(kUndo, panel_.CmdUndo);
+    bind(kRedo, panel_.CmdRedo);
+    bind(kNormalize, panel_.CmdNormalize);
+    bind(kChorus, panel_.CmdChorus);
+    bind(kSnap, panel_.ChkSnapBeat);
     qApp->installEventFilter(this);
 }
 
@@ -74,6 +81,8 @@ void EditorKeys::showInTooltips()
     const std::pair<QAbstractButton *, QKeySequence> keys[] = {
         {panel_.CmdEditPlay, kPlayStop}, {panel_.CmdEditStop, kPlayStop}, {panel_.CmdMarkin, kMarkIn},
         {panel_.CmdMarkOut, kMarkOut},   {panel_.Cmdremove, kRemove},     {panel_.CmdSaveList, kSaveList},
+        {panel_.CmdUndo, kUndo},         {panel_.CmdRedo, kRedo},         {panel_.CmdNormalize, kNormalize},
+        {panel_.CmdChorus, kChorus},     {panel_.ChkSnapBeat, kSnap},
     };
     for (const auto &[button, key] : keys) {
         // A button without a tooltip of its own names itself by its caption.

@@ -8,7 +8,9 @@ class QKeySequence;
 
 // Keys of the Audio Edit panel, each pressing a button while that button
 // is enabled: Space plays or stops the trimming player, I and O take Mark In
-// and Mark Out, Delete removes the selected entry, Ctrl+S saves the list as MP3.
+// and Mark Out, Delete removes the selected entry, Ctrl+S saves the list as MP3;
+// Ctrl+Z and Ctrl+Shift+Z undo and redo the clip's edits, N normalises its
+// loudness, C finds the chorus, B ticks or clears "Snap to beat".
 // Space is left to a focused button, check box or list, which use it themselves.
 class EditorKeys : public QObject {
     Q_OBJECT

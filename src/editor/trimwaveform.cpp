@@ -1,5 +1,6 @@
 #include "editor/trimwaveform.h"
 
+#include "core/clipanalysis.h"
 #include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
@@ -9,26 +10,62 @@
 #include "platform/mci/mmcontrol.h"
 #include "widgets/twips.h"
 
+#include <QCheckBox>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
+
 constexpr int kRefreshMs = 40; // smooth enough for the moving play position
-}
+
+// The zoom of the waveform, by key and in its context menu.
+struct ZoomCommand {
+    const char *text;
+    QKeySequence key;
+    void (*apply)(WaveformView &view);
+};
+const ZoomCommand kZoom[] = {
+    {"Zoom In", QKeySequence(Qt::CTRL | Qt::Key_Equal), [](WaveformView &v) { v.zoomBy(2, v.width() / 2.0); }},
+    {"Zoom Out", QKeySequence(Qt::CTRL | Qt::Key_Minus), [](WaveformView &v) { v.zoomBy(0.5, v.width() / 2.0); }},
+    {"Whole Clip", QKeySequence(Qt::CTRL | Qt::Key_0), [](WaveformView &v) { v.showWhole(); }},
+};
+
+} // namespace
 
 TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer)
     : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), cache_(new PeakCache(this)),
-      view_(makeControl<WaveformView>(panel.Frame3, QStringLiteral("picWave"), 1320, 780, 5040, 960))
+      view_(makeControl<WaveformView>(panel.Frame3, QStringLiteral("Waveform"), 1320, 780, 5040, 960))
 {
     connect(cache_, &PeakCache::ready, this, [this](const QString &path) {
         if (path == clip_)
             view_->setClip(length_, cache_->request(path));
     });
+    // An edit keeps the drawing of the clip as it was until the new peaks are there.
+    connect(&workspace_.trim(), &TrimSession::clipEdited, this, [this](const QString &file) {
+        if (file != clip_)
+            return;
+        if (PeakCache::Peaks peaks = cache_->request(file))
+            view_->setClip(length_, peaks);
+    });
     connect(view_, &WaveformView::clicked, this, &TrimWaveform::playFrom);
-    connect(view_, &WaveformView::markMoved, this, [this](WaveformView::Mark which, int ms) {
+    connect(view_, &WaveformView::markMoved, this, [this](WaveformView::Mark which, int dropped) {
         const bool in = which == WaveformView::Mark::In;
+        const int ms = trimmer_.markAt(dropped);
         const TrimSession &trim = workspace_.trim();
         trimmer_.setMarks(in ? ms : trim.markIn().value_or(0), in ? trim.markOut().value_or(length_) : ms);
     });
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { contextMenu()->popup(view_->mapToGlobal(at)); });
+    for (const ZoomCommand &zoom : kZoom) {
+        auto *key = new QShortcut(zoom.key, &panel_);
+        key->setContext(Qt::WindowShortcut);
+        connect(key, &QShortcut::activated, view_, [this, &zoom] {
+            if (view_->isEnabled())
+                zoom.apply(*view_);
+        });
+    }
     connect(&timer_, &QTimer::timeout, this, &TrimWaveform::sync);
     timer_.start(kRefreshMs);
 }
@@ -56,7 +93,37 @@ void TrimWaveform::sync()
         view_->setClip(length_, cache_->request(clip_));
     }
     view_->setPosition(edit->Position());
-    view_->setMarks(workspace_.trim().markIn(), workspace_.trim().markOut());
+    const TrimSession &trim = workspace_.trim();
+    view_->setMarks(trim.markIn(), trim.markOut());
+    view_->setFades(int(trim.fades().inSeconds * 1000), int(trim.fades().outSeconds * 1000));
+    const ClipAnalysis &analysis = workspace_.analysis();
+    const bool analysed = analysis.clipFile() == clip_;
+    view_->setBeats(analysed ? analysis.beats() : std::vector<int>());
+    std::vector<std::pair<int, int>> bands;
+    for (const ChorusCandidate &c : analysed ? analysis.chorus() : std::vector<ChorusCandidate>())
+        bands.emplace_back(int(c.startSec * 1000), int(c.endSec * 1000));
+    view_->setBands(std::move(bands), analysis.currentChorus());
     // Marks are moved only while they can be taken from the player.
     view_->setEnabled(panel_.CmdMarkin->isEnabled());
+}
+
+QMenu *TrimWaveform::contextMenu()
+{
+    auto *menu = new QMenu(view_);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Each entry presses its control, and is offered while the control is.
+    for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{
+             panel_.CmdUndo, panel_.CmdRedo, panel_.CmdNormalize, panel_.CmdChorus, panel_.ChkSnapBeat}) {
+        QAction *action = menu->addAction(b->icon(), b->accessibleName(), b, &QAbstractButton::click);
+        action->setEnabled(b->isEnabled());
+        action->setCheckable(b->isCheckable());
+        action->setChecked(b->isChecked());
+    }
+    menu->addSeparator();
+    for (const ZoomCommand &zoom : kZoom) {
+        QAction *action = menu->addAction(QString::fromLatin1(zoom.text), view_, [this, &zoom] { zoom.apply(*view_); });
+        action->setShortcut(zoom.key);
+        action->setShortcutVisibleInContextMenu(true);
+    }
+    return menu;
 }

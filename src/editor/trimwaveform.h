@@ -3,6 +3,7 @@
 #include <QTimer>
 
 class ClipEditorPanel;
+class QMenu;
 class ClipTrimmer;
 class PeakCache;
 class WaveformView;
@@ -19,8 +20,11 @@ public:
 
     WaveformView *view() const { return view_; }
     PeakCache &cache() const { return *cache_; }
-    // Brings the drawing in step with the player and the marks (the timer's tick).
+    // Brings the drawing in step with the player, the marks, the fades, the
+    // beats and the chorus candidates (the timer's tick).
     void sync();
+    // The waveform's context menu: the frame's edit controls, snapping, zoom.
+    QMenu *contextMenu();
 
 private:
     void playFrom(int ms);

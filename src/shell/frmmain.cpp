@@ -4,6 +4,7 @@
 #include "audio/songdecoder.h"
 #include "converter/converterpanel.h"
 #include "core/encoderqueue.h"
+#include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
@@ -186,12 +187,18 @@ void Frmmain::SetLng()
         {p->CmdEditPlay, "Play"},  {p->CmdEditStop, "Stop"}, {p->Cmdremove, "Remove Form List"},
         {p->CmdUP, "Move UP"},     {p->CmdDown, "Move Down"},
     };
-    for (const auto &[widget, tip] : tips)
+    // A picture button is named to a screen reader by its tooltip.
+    for (const auto &[widget, tip] : tips) {
         widget->setToolTip(QString::fromLatin1(tip));
+        widget->setAccessibleName(QString::fromLatin1(tip));
+    }
     clipEditor_->keys().showInTooltips();
     const QList<QAction *> actions = toolbar_->actions();
-    for (int i = 0; i < actions.size() && i < int(std::size(kToolbar)); ++i)
+    for (int i = 0; i < actions.size() && i < int(std::size(kToolbar)); ++i) {
         actions[i]->setToolTip(QString::fromLatin1(kToolbar[i].tooltip));
+        if (QWidget *button = toolbar_->widgetForAction(actions[i]))
+            button->setAccessibleName(QString::fromLatin1(kToolbar[i].tooltip));
+    }
 }
 
 void Frmmain::showPanel(QWidget *panel)
@@ -234,8 +241,10 @@ void Frmmain::Form_Unload()
     MMCEdit()->setCommand(QStringLiteral("close"));
     MMCPlayList()->setCommand(QStringLiteral("close"));
     // The session's clip list and the socket of later starts stop first:
-    // nothing writes into the folder once it is emptied.
+    // nothing writes into the folder once it is emptied. The clips' undo
+    // history lasts the run only.
     emit unloading();
+    workspace_->trim().clearHistory();
     emptyFolder(paths().workDir);
     if (endProgram)
         endProgram();

@@ -16,6 +16,8 @@ QColor colourOf(Glyph g)
     case Glyph::About: return QColor(0x00, 0x83, 0x8f);
     case Glyph::Exit: return QColor(0x8e, 0x24, 0xaa);
     case Glyph::Remove: return QColor(0xc6, 0x28, 0x28);
+    case Glyph::Loudness: return QColor(0x6a, 0x1b, 0x9a);
+    case Glyph::Chorus: return QColor(0x00, 0x89, 0x7b);
     case Glyph::Busy: case Glyph::BusyLarge: return QColor(0xff, 0x8f, 0x00);
     default: return QColor(0x37, 0x47, 0x4f);
     }
@@ -24,6 +26,26 @@ QColor colourOf(Glyph g)
 void triangle(QPainter &p, double x0, double y0, double x1, double y1, double x2, double y2)
 {
     p.drawPolygon(QPolygonF({QPointF(x0, y0), QPointF(x1, y1), QPointF(x2, y2)}));
+}
+
+// A curved arrow turning back to the left (mirrored: to the right).
+void turnArrow(QPainter &p, bool mirrored)
+{
+    p.save();
+    if (mirrored) {
+        p.translate(100, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(QPen(Qt::white, 10, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path(QPointF(34, 40));
+    path.cubicTo(QPointF(60, 24), QPointF(84, 40), QPointF(76, 64));
+    path.lineTo(QPointF(70, 74));
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    triangle(p, 18, 44, 40, 24, 44, 54);
+    p.restore();
 }
 
 // Draws the glyph on a 100 x 100 canvas in white.
@@ -87,6 +109,19 @@ void drawShape(QPainter &p, Glyph g)
     case Glyph::Next:
         p.drawRect(QRectF(70, 24, 10, 52));
         triangle(p, 70, 50, 22, 24, 22, 76);
+        break;
+    case Glyph::Undo: turnArrow(p, false); break;
+    case Glyph::Redo: turnArrow(p, true); break;
+    case Glyph::Loudness: // bars rising to a level line
+        for (int i = 0; i < 4; ++i)
+            p.drawRect(QRectF(20 + i * 16, 76 - 12 * (i + 1), 10, 12 * (i + 1)));
+        p.drawRect(QRectF(16, 22, 68, 6));
+        break;
+    case Glyph::Chorus: // a repeat sign: two bars and two dots
+        p.drawRect(QRectF(22, 20, 8, 60));
+        p.drawRect(QRectF(38, 20, 6, 60));
+        p.drawEllipse(QRectF(56, 32, 12, 12));
+        p.drawEllipse(QRectF(56, 56, 12, 12));
         break;
     case Glyph::Busy: p.drawEllipse(QRectF(30, 30, 40, 40)); break;
     case Glyph::BusyLarge: p.drawEllipse(QRectF(15, 15, 70, 70)); break;

@@ -7,6 +7,7 @@ enum class Glyph {
     Song, Record, Convert, Setting, About, Exit,          // toolbar
     Add, Remove, Up, Down,                                // clip list
     Previous, Pause, Play, Stop, Next,                    // players
+    Undo, Redo, Loudness, Chorus,                         // clip edits
     Busy, BusyLarge,                                      // busy window
     AppIcon
 };

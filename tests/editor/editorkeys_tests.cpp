@@ -10,7 +10,7 @@
 // Keys pressed while the waveform has the focus, as after a click on it.
 class KeysTest : public EditorTest {
 protected:
-    KeysTest() : waveform(form->findChild<QWidget *>(QStringLiteral("picWave")))
+    KeysTest() : waveform(form->findChild<QWidget *>(QStringLiteral("Waveform")))
     {
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -110,4 +110,21 @@ TEST_F(KeysTest, TheKeysRestWhileAnotherPanelShows)
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(dialogs.fileRequests.size(), 1) << "only the import's";
     EXPECT_EQ(entries(), QStringList{"one"});
+}
+
+TEST_F(KeysTest, CtrlZAndCtrlShiftZUndoAndRedoTheClipsLastEdit)
+{
+    EXPECT_EQ(tip("CmdUndo"), QStringLiteral("Undo the last edit of the clip (Ctrl+Z)"));
+    EXPECT_EQ(tip("CmdRedo"), QStringLiteral("Redo the edit undone last (Ctrl+Shift+Z)"));
+    openClip(2);
+    const QString clip = form->workspace().trim().clipFile();
+    const QByteArray before = readFile(clip);
+    press(Qt::Key_N);
+    const QByteArray after = readFile(clip);
+    ASSERT_NE(after, before) << "N normalises";
+    waveform->setFocus();
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(readFile(clip), before);
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(readFile(clip), after);
 }
