@@ -8,7 +8,6 @@
 #include <cmath>
 
 namespace {
-constexpr quint32 kDecodeOnly = 0x200000;
 constexpr int kBlock = 20000;
 } // namespace
 
@@ -21,11 +20,13 @@ Outcome SongDecoder::loadmp3(const QString &songPath)
     if (!bass)
         return Outcome::failure(QStringLiteral("The audio library is not started."));
     const QByteArray path = songPath.toLocal8Bit();
-    decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, kDecodeOnly);
+    decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, BASS_STREAM_DECODE);
     if (!decChan)
-        decChan = bass->BASS_StreamCreateURL(path.constData(), 0, 0x300000, nullptr, nullptr);
+        decChan = bass->BASS_StreamCreateURL(path.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr,
+                                             nullptr);
     if (!decChan)
-        decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0, 0x220200, 0);
+        decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0,
+                                       BASS_STREAM_DECODE | BASS_MUSIC_MEASURE | BASS_MUSIC_RAMP, 0);
     if (!decChan)
         return audio_.libraryFailure(QStringLiteral("Can't play the file"));
     return Outcome::success();
@@ -47,7 +48,7 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
     DWORD rate = 0, volume = DWORD(-1);
     int pan = -1;
     bass->BASS_ChannelGetAttributes(decChan, &rate, &volume, &pan);
-    decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & 1) ? 8 : 16);
+    decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16);
 
     outputPath_ = outputPath;
     out_.setFileName(outputPath + QStringLiteral(".part"));

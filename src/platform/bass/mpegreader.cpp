@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mpg123.h>
 #include <mutex>
+#include <new>
 #include <sys/types.h>
 
 namespace orvane {
@@ -38,13 +39,23 @@ off_t memSeek(void *handle, off_t offset, int whence)
 
 class MpegReader : public Reader {
 public:
-    explicit MpegReader(const Source &source) : memory_{&source.bytes}
+    explicit MpegReader(const Source &source) : memory_{&source.bytes} {}
+    ~MpegReader() override
+    {
+        if (handle_) {
+            mpg123_close(handle_);
+            mpg123_delete(handle_);
+        }
+    }
+
+    // Null when the source opened; else why not.
+    const char *open(const Source &source)
     {
         static std::once_flag once;
         std::call_once(once, [] { mpg123_init(); });
         handle_ = mpg123_new(nullptr, nullptr);
         if (!handle_)
-            return;
+            throw std::bad_alloc();
         mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
         mpg123_param(handle_, MPG123_VERBOSE, 0, 0);
         mpg123_format_none(handle_);
@@ -58,38 +69,30 @@ public:
             rc = mpg123_open_handle(handle_, &memory_);
         }
         if (rc != MPG123_OK)
-            return;
+            return mpg123_strerror(handle_);
         long r = 0;
         int ch = 0, enc = 0;
         if (mpg123_getformat(handle_, &r, &ch, &enc) != MPG123_OK || r <= 0 || ch <= 0)
-            return;
+            return "no MPEG audio frame";
         mpg123_format_none(handle_);
         mpg123_format(handle_, r, ch, MPG123_ENC_SIGNED_16); // keep one format for the whole song
         // Counts frames exactly (also for VBR and free-format files).
         mpg123_scan(handle_);
         const off_t samples = mpg123_length(handle_);
         if (samples <= 0)
-            return;
-        samples_ = samples;
-        rate = int(r);
-        channels = ch;
-        kind = 1;
-        bits = 16;
-        open_ = true;
+            return "no MPEG audio frame";
+        format_.rate = int(r);
+        format_.channels = ch;
+        format_.kind = BASS_CTYPE_MPEG;
+        format_.bits = 16;
+        format_.lengthBytes = int64_t(samples) * format_.frameBytes();
+        return nullptr;
     }
-    ~MpegReader() override
-    {
-        if (handle_) {
-            mpg123_close(handle_);
-            mpg123_delete(handle_);
-        }
-    }
-    bool ok() const { return open_; }
 
     long read(unsigned char *out, size_t bytes) override
     {
         size_t done = 0;
-        bytes -= bytes % size_t(frameBytes());
+        bytes -= bytes % size_t(format_.frameBytes());
         while (done < bytes) {
             size_t got = 0;
             const int rc = mpg123_read(handle_, out + done, bytes - done, &got);
@@ -104,23 +107,20 @@ public:
         return long(done);
     }
     bool seek(int64_t frame) override { return mpg123_seek(handle_, off_t(frame), SEEK_SET) >= 0; }
-    int64_t lengthBytes() override { return int64_t(samples_) * frameBytes(); }
 
 private:
     Memory memory_;
     mpg123_handle *handle_ = nullptr;
-    off_t samples_ = 0;
-    bool open_ = false;
 };
 
 } // namespace
 
-ReaderPtr openMpeg(const Source &source)
+Opening openMpeg(const Source &source, DWORD)
 {
     auto reader = std::make_unique<MpegReader>(source);
-    if (!reader->ok())
-        return nullptr;
-    return reader;
+    if (const char *why = reader->open(source))
+        return Opening::failed(BASS_ERROR_FORMAT, std::string("MPEG: ") + why);
+    return Opening::opened(std::move(reader));
 }
 
 } // namespace orvane

@@ -64,11 +64,11 @@ protected:
         std::vector<std::pair<DWORD, int>> handles; // each handle with the code its call left
         auto take = [&](DWORD h) { handles.emplace_back(h, bass().BASS_ErrorGetCode()); };
         take(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE));
-        take(bass().BASS_StreamCreateURL(native.constData(), 0, 0x300000, nullptr, nullptr));
-        take(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0));
+        take(bass().BASS_StreamCreateURL(native.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr, nullptr));
+        take(bass().BASS_MusicLoad(0, native.constData(), 0, 0, kMusicFlags, 0));
         if (!bytes.isEmpty()) {
             take(bass().BASS_StreamCreateFile(1, bytes.constData(), 0, QWORD(bytes.size()), 0));
-            take(bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0));
+            take(bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), kMusicFlags, 0));
         }
         for (size_t i = 0; i < handles.size(); ++i) {
             const DWORD h = handles[i].first;
@@ -90,7 +90,7 @@ protected:
         EXPECT_EQ(open(file), 0u) << file.toStdString();
         EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT) << file.toStdString();
         const QByteArray native = QFile::encodeName(file);
-        EXPECT_EQ(bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0), 0u);
+        EXPECT_EQ(bass().BASS_MusicLoad(0, native.constData(), 0, 0, kMusicFlags, 0), 0u);
         EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
         tryEveryWay(file, true);
     }
