@@ -3,6 +3,7 @@
 #include "streams.h"
 
 #include "player.h"
+#include "readahead.h"
 
 #include <algorithm>
 #include <mutex>
@@ -152,7 +153,7 @@ private:
 
 std::shared_ptr<Channel> makeDecodingStream(std::unique_ptr<Source> source, ReaderPtr reader, DWORD flags)
 {
-    return std::make_shared<DecodingStream>(std::move(source), std::move(reader), flags);
+    return std::make_shared<DecodingStream>(std::move(source), readAhead(std::move(reader)), flags);
 }
 
 std::shared_ptr<Channel> makePlayingStream(std::unique_ptr<Source> source, ReaderPtr reader, DWORD flags,

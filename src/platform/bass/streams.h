@@ -1,6 +1,7 @@
 #pragma once
 // The two kinds of stream over a reader: one the caller decodes
-// (BASS_ChannelGetData), one the library plays through the output.
+// (BASS_ChannelGetData; its reader is read ahead), one the library plays
+// through the output.
 #include "channel.h"
 #include "reader.h"
 
