@@ -12,7 +12,7 @@ namespace orvane {
 namespace {
 
 struct Memory {
-    const std::vector<unsigned char> *bytes;
+    const std::vector<unsigned char> *bytes = nullptr;
     off_t pos = 0;
 };
 
@@ -56,7 +56,6 @@ constexpr size_t kFileBuffer = 1 << 16;
 
 class MpegReader : public Reader {
 public:
-    explicit MpegReader(const Source &source) : memory_{&source.bytes} {}
     ~MpegReader() override
     {
         if (handle_) {
@@ -68,7 +67,7 @@ public:
     }
 
     // Null when the source opened; else why not.
-    const char *open(const Source &source)
+    const char *open(const Source &source, DWORD)
     {
         static std::once_flag once;
         std::call_once(once, [] { mpg123_init(); });
@@ -89,6 +88,7 @@ public:
             mpg123_replace_reader_handle(handle_, fileRead, fileSeek, nullptr);
             rc = mpg123_open_handle(handle_, file_);
         } else {
+            memory_.bytes = &source.bytes;
             mpg123_replace_reader_handle(handle_, memRead, memSeek, nullptr);
             rc = mpg123_open_handle(handle_, &memory_);
         }
@@ -140,12 +140,6 @@ private:
 
 } // namespace
 
-Opening openMpeg(const Source &source, DWORD)
-{
-    auto reader = std::make_unique<MpegReader>(source);
-    if (const char *why = reader->open(source))
-        return Opening::failed(BASS_ERROR_FORMAT, std::string("MPEG: ") + why);
-    return Opening::opened(std::move(reader));
-}
+Opening openMpeg(const Source &source, DWORD flags) { return openAs<MpegReader>("MPEG", source, flags); }
 
 } // namespace orvane

@@ -52,8 +52,19 @@ struct Opening {
     int error = BASS_OK;
     std::string why;
     static Opening failed(int error, std::string why) { return Opening{nullptr, error, std::move(why)}; }
-    static Opening opened(ReaderPtr reader) { return Opening{std::move(reader), BASS_OK, {}}; }
 };
+
+// Opens the source with a reader of type R, whose open(source, flags) gives
+// null when it opened, else why not (BASS_ERROR_FORMAT, in the words of the
+// library named `by`).
+template <typename R>
+Opening openAs(const char *by, const Source &source, DWORD flags)
+{
+    auto reader = std::make_unique<R>();
+    if (const char *why = reader->open(source, flags))
+        return Opening::failed(BASS_ERROR_FORMAT, std::string(by) + ": " + why);
+    return Opening{std::move(reader), BASS_OK, {}};
+}
 
 // The first bytes of a source, for the readers to judge it by.
 struct Head {

@@ -9,7 +9,7 @@ namespace orvane {
 namespace {
 
 struct Memory {
-    const std::vector<unsigned char> *bytes;
+    const std::vector<unsigned char> *bytes = nullptr;
     sf_count_t pos = 0;
 };
 
@@ -39,14 +39,14 @@ constexpr sf_count_t kMaxFrames = sf_count_t(1) << 40; // more is no length at a
 
 class SndfileReader : public Reader {
 public:
-    explicit SndfileReader(const Source &source) : memory_{&source.bytes} {}
     // Null when the source opened; else why not.
-    const char *open(const Source &source)
+    const char *open(const Source &source, DWORD)
     {
         SF_INFO info{};
         if (!source.path.empty()) {
             file_ = sf_open(source.path.c_str(), SFM_READ, &info);
         } else {
+            memory_.bytes = &source.bytes;
             SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
             file_ = sf_open_virtual(&io, SFM_READ, &info, &memory_);
         }
@@ -138,12 +138,6 @@ private:
 
 } // namespace
 
-Opening openSndfile(const Source &source, DWORD)
-{
-    auto reader = std::make_unique<SndfileReader>(source);
-    if (const char *why = reader->open(source))
-        return Opening::failed(BASS_ERROR_FORMAT, std::string("libsndfile: ") + why);
-    return Opening::opened(std::move(reader));
-}
+Opening openSndfile(const Source &source, DWORD flags) { return openAs<SndfileReader>("libsndfile", source, flags); }
 
 } // namespace orvane

@@ -95,12 +95,6 @@ private:
 
 } // namespace
 
-Opening openTracker(const Source &source, DWORD flags)
-{
-    auto reader = std::make_unique<TrackerReader>();
-    if (const char *why = reader->open(source, flags))
-        return Opening::failed(BASS_ERROR_FORMAT, std::string("libopenmpt: ") + why);
-    return Opening::opened(std::move(reader));
-}
+Opening openTracker(const Source &source, DWORD flags) { return openAs<TrackerReader>("libopenmpt", source, flags); }
 
 } // namespace orvane
