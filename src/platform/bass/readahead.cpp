@@ -37,6 +37,10 @@ public:
         bytes -= bytes % size_t(format_.frameBytes());
         size_t done = 0;
         std::unique_lock<std::mutex> guard(lock_);
+        if (!wanted_) {
+            wanted_ = true;
+            changed_.notify_all();
+        }
         while (done < bytes) {
             changed_.wait(guard, [&] { return !ready_.empty() || atEnd_; });
             if (ready_.empty())
@@ -68,6 +72,7 @@ public:
         atEnd_ = failed_ = false;
         const bool moved = inner_->seek(frame); // the thread waits meanwhile
         seeking_ = false;
+        wanted_ = false; // a rewound stream is often not read again (a decoder's last step)
         changed_.notify_all();
         return moved;
     }
@@ -78,7 +83,9 @@ private:
     {
         std::unique_lock<std::mutex> guard(lock_);
         for (;;) {
-            changed_.wait(guard, [&] { return stopping_ || (!seeking_ && !atEnd_ && ready_.size() < kChunksAhead); });
+            changed_.wait(guard, [&] {
+                return stopping_ || (wanted_ && !seeking_ && !atEnd_ && ready_.size() < kChunksAhead);
+            });
             if (stopping_)
                 return;
             std::vector<unsigned char> chunk = std::move(spare_);
@@ -115,6 +122,7 @@ private:
     size_t taken_ = 0;     // bytes of the oldest chunk already handed out
     bool atEnd_ = false;   // the inner reader has ended (or failed): no more chunks
     bool failed_ = false;  // it ended on an error
+    bool wanted_ = true;   // read since it was made or last moved: worth reading ahead
     bool decoding_ = false;
     bool seeking_ = false;
     bool stopping_ = false;
