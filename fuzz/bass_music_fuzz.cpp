@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         __builtin_trap();
     if (size == 0 || size > (1u << 20))
         return 0;
-    const DWORD h = BASS_MusicLoad(1, data, 0, DWORD(size), 0x220200, 0);
+    const DWORD h = BASS_MusicLoad(1, data, 0, DWORD(size), BASS_STREAM_DECODE | BASS_MUSIC_MEASURE | BASS_MUSIC_RAMP, 0);
     if (h == 0) {
         if (BASS_ErrorGetCode() == 0)
             __builtin_trap();

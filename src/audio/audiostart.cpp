@@ -42,7 +42,7 @@ Outcome AudioStart::initwav()
     if (Outcome checked = checkLibrary(); !checked)
         return checked;
     const BassApi &bass = library_->api();
-    bass.BASS_SetConfig(1, 0);
+    bass.BASS_SetConfig(BASS_CONFIG_UPDATEPERIOD, 0);
     if (!bass.BASS_Init(0, 44100, 0, nullptr, nullptr)) {
         Failure failure = libraryFailure(QStringLiteral("Can't initialize device"));
         failure.fatal = true;

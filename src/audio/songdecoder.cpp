@@ -5,11 +5,16 @@
 #include "base/paths.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <cmath>
 
 namespace {
-constexpr quint32 kDecodeOnly = 0x200000;
 constexpr int kBlock = 20000;
+// The busy window's bar repaints at once when told, and a repaint costs as
+// much as decoding a block: a fast decode moves it in steps of 4 percent, a
+// slow one (100 ms or more a percent) by every percent.
+constexpr int kProgressStep = 4;
+constexpr qint64 kProgressWaitMs = 100;
 } // namespace
 
 SongDecoder::SongDecoder(AudioStart &audio) : audio_(audio) {}
@@ -21,11 +26,13 @@ Outcome SongDecoder::loadmp3(const QString &songPath)
     if (!bass)
         return Outcome::failure(QStringLiteral("The audio library is not started."));
     const QByteArray path = songPath.toLocal8Bit();
-    decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, kDecodeOnly);
+    decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, BASS_STREAM_DECODE);
     if (!decChan)
-        decChan = bass->BASS_StreamCreateURL(path.constData(), 0, 0x300000, nullptr, nullptr);
+        decChan = bass->BASS_StreamCreateURL(path.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr,
+                                             nullptr);
     if (!decChan)
-        decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0, 0x220200, 0);
+        decChan = bass->BASS_MusicLoad(0, path.constData(), 0, 0,
+                                       BASS_STREAM_DECODE | BASS_MUSIC_MEASURE | BASS_MUSIC_RAMP, 0);
     if (!decChan)
         return audio_.libraryFailure(QStringLiteral("Can't play the file"));
     return Outcome::success();
@@ -47,7 +54,7 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
     DWORD rate = 0, volume = DWORD(-1);
     int pan = -1;
     bass->BASS_ChannelGetAttributes(decChan, &rate, &volume, &pan);
-    decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & 1) ? 8 : 16);
+    decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16);
 
     outputPath_ = outputPath;
     out_.setFileName(outputPath + QStringLiteral(".part"));
@@ -60,6 +67,8 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
     const quint64 total = bass->BASS_ChannelGetLength(decChan);
     QByteArray decBuf(kBlock, Qt::Uninitialized);
     int lastPercent = -1;
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     while (bass->BASS_ChannelIsActive(decChan) && converting) {
         const DWORD got = bass->BASS_ChannelGetData(decChan, decBuf.data(), kBlock);
         if (got == 0xFFFFFFFF)
@@ -75,8 +84,12 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
         decLen += qint32(got);
         if (progress && total > 0 && total != quint64(-1)) {
             const int percent = int(std::min<quint64>(100, quint64(decLen) * 100 / total));
-            if (percent != lastPercent)
+            if (percent != lastPercent
+                && (percent == 100 || percent - lastPercent >= kProgressStep
+                    || sinceProgress.elapsed() >= kProgressWaitMs)) {
                 progress(lastPercent = percent);
+                sinceProgress.restart();
+            }
         }
         QCoreApplication::processEvents();
     }

@@ -33,7 +33,8 @@ public:
     bool converting = false;
     WavHeader decHdr{};
 
-    // Told the fraction done (0..100) after each block, when the length is known.
+    // Told the fraction done (0..100) as it grows (by 4 points, or after
+    // 100 ms, and at 100), when the length is known.
     std::function<void(int percent)> progress;
     // The largest data size written before decoding stops (signed 32-bit sizes).
     qint64 maxDataSize = kWavMaxDataSize;

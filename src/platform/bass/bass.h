@@ -39,10 +39,27 @@ typedef int BOOL;
 #define BASS_ERROR_ALREADY 14  /* BASS_Init was already called */
 #define BASS_ERROR_UNKNOWN -1  /* some other failure */
 
-/* Flags. */
-#define BASS_SAMPLE_8BITS 1         /* channel info: 8-bit unsigned samples */
-#define BASS_STREAM_DECODE 0x200000 /* decode only, no playback */
+/* Flags. The stream calls and BASS_RecordStart fail with BASS_ERROR_ILLPARAM
+ * when given a flag they do not take. */
+#define BASS_SAMPLE_8BITS 1         /* channel info, BASS_RecordStart: 8-bit unsigned samples */
+#define BASS_STREAM_DECODE 0x200000 /* the three stream calls: decode only, no playback */
+/* BASS_StreamCreateURL: the whole address is downloaded before the stream
+ * opens, so that its length is exact from the start (the only way this
+ * library reads an address). */
+#define BASS_STREAM_FETCHALL 0x100000
+/* BASS_MusicLoad: the music is rendered once when it is loaded, to count its
+ * length exactly (music of up to 15 minutes); without it the length is an
+ * estimate until the end is reached. */
+#define BASS_MUSIC_MEASURE 0x20000
+/* BASS_MusicLoad: volume changes are ramped, as trackers play them; without
+ * it they step at once (and may click). */
+#define BASS_MUSIC_RAMP 0x200
 #define BASS_CONFIG_UPDATEPERIOD 1  /* BASS_SetConfig option: playback update period, ms */
+
+/* BASS_CHANNELINFO ctype: the kind of source. */
+#define BASS_CTYPE_MPEG 1    /* MPEG audio layer 1, 2 or 3 */
+#define BASS_CTYPE_SNDFILE 2 /* WAV, AIFF, FLAC, Ogg Vorbis and the rest libsndfile reads */
+#define BASS_CTYPE_MUSIC 3   /* tracker music */
 
 /* BASS_ChannelIsActive results. */
 #define BASS_ACTIVE_STOPPED 0
@@ -52,7 +69,7 @@ typedef struct {
     DWORD freq;    /* sample rate, Hz */
     DWORD chans;   /* channel count */
     DWORD flags;   /* BASS_SAMPLE_8BITS */
-    DWORD ctype;   /* kind of source: 1 MPEG, 2 sndfile, 3 tracker music */
+    DWORD ctype;   /* BASS_CTYPE_*; 0 for a recording */
     DWORD origres; /* bits per sample of the source, 0 when not known */
 } BASS_CHANNELINFO;
 

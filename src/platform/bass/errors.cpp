@@ -1,8 +1,21 @@
-// Words for the error codes of bass.h.
+// The per-thread error code and the words for the codes of bass.h.
+#include "errors.h"
+
 #include "bass.h"
-#include "reader.h"
 
 namespace orvane {
+
+namespace {
+thread_local int threadError = BASS_OK;
+} // namespace
+
+int setLastError(int code)
+{
+    threadError = code;
+    return code == BASS_OK ? 1 : 0;
+}
+
+int lastError() { return threadError; }
 
 const char *errorText(int code)
 {

@@ -1,16 +1,18 @@
 // MPEG audio layers 1 to 3 through libmpg123: gapless, tags skipped.
 #include "reader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <mpg123.h>
 #include <mutex>
+#include <new>
 #include <sys/types.h>
 
 namespace orvane {
 namespace {
 
 struct Memory {
-    const std::vector<unsigned char> *bytes;
+    const std::vector<unsigned char> *bytes = nullptr;
     off_t pos = 0;
 };
 
@@ -36,15 +38,42 @@ off_t memSeek(void *handle, off_t offset, int whence)
     return to;
 }
 
+// A file read through stdio's buffer: a few large reads, where mpg123's own
+// reader makes two small ones for every frame.
+ssize_t fileRead(void *file, void *buf, size_t count)
+{
+    const size_t n = std::fread(buf, 1, count, static_cast<std::FILE *>(file));
+    return n == 0 && std::ferror(static_cast<std::FILE *>(file)) ? -1 : ssize_t(n);
+}
+
+off_t fileSeek(void *file, off_t offset, int whence)
+{
+    auto *f = static_cast<std::FILE *>(file);
+    return ::fseeko(f, offset, whence) == 0 ? ::ftello(f) : -1;
+}
+
+constexpr size_t kFileBuffer = 1 << 16;
+
 class MpegReader : public Reader {
 public:
-    explicit MpegReader(const Source &source) : memory_{&source.bytes}
+    ~MpegReader() override
+    {
+        if (handle_) {
+            mpg123_close(handle_);
+            mpg123_delete(handle_);
+        }
+        if (file_)
+            std::fclose(file_);
+    }
+
+    // Null when the source opened; else why not.
+    const char *open(const Source &source, DWORD)
     {
         static std::once_flag once;
         std::call_once(once, [] { mpg123_init(); });
         handle_ = mpg123_new(nullptr, nullptr);
         if (!handle_)
-            return;
+            throw std::bad_alloc();
         mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
         mpg123_param(handle_, MPG123_VERBOSE, 0, 0);
         mpg123_format_none(handle_);
@@ -52,44 +81,42 @@ public:
             mpg123_format(handle_, r, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
         int rc;
         if (!source.path.empty()) {
-            rc = mpg123_open(handle_, source.path.c_str());
+            file_ = std::fopen(source.path.c_str(), "rb");
+            if (!file_)
+                return "the file cannot be opened";
+            std::setvbuf(file_, nullptr, _IOFBF, kFileBuffer);
+            mpg123_replace_reader_handle(handle_, fileRead, fileSeek, nullptr);
+            rc = mpg123_open_handle(handle_, file_);
         } else {
+            memory_.bytes = &source.bytes;
             mpg123_replace_reader_handle(handle_, memRead, memSeek, nullptr);
             rc = mpg123_open_handle(handle_, &memory_);
         }
         if (rc != MPG123_OK)
-            return;
+            return mpg123_strerror(handle_);
         long r = 0;
         int ch = 0, enc = 0;
         if (mpg123_getformat(handle_, &r, &ch, &enc) != MPG123_OK || r <= 0 || ch <= 0)
-            return;
+            return "no MPEG audio frame";
         mpg123_format_none(handle_);
         mpg123_format(handle_, r, ch, MPG123_ENC_SIGNED_16); // keep one format for the whole song
         // Counts frames exactly (also for VBR and free-format files).
         mpg123_scan(handle_);
         const off_t samples = mpg123_length(handle_);
         if (samples <= 0)
-            return;
-        samples_ = samples;
-        rate = int(r);
-        channels = ch;
-        kind = 1;
-        bits = 16;
-        open_ = true;
+            return "no MPEG audio frame";
+        format_.rate = int(r);
+        format_.channels = ch;
+        format_.kind = BASS_CTYPE_MPEG;
+        format_.bits = 16;
+        format_.lengthBytes = int64_t(samples) * format_.frameBytes();
+        return nullptr;
     }
-    ~MpegReader() override
-    {
-        if (handle_) {
-            mpg123_close(handle_);
-            mpg123_delete(handle_);
-        }
-    }
-    bool ok() const { return open_; }
 
     long read(unsigned char *out, size_t bytes) override
     {
         size_t done = 0;
-        bytes -= bytes % size_t(frameBytes());
+        bytes -= bytes % size_t(format_.frameBytes());
         while (done < bytes) {
             size_t got = 0;
             const int rc = mpg123_read(handle_, out + done, bytes - done, &got);
@@ -104,23 +131,15 @@ public:
         return long(done);
     }
     bool seek(int64_t frame) override { return mpg123_seek(handle_, off_t(frame), SEEK_SET) >= 0; }
-    int64_t lengthBytes() override { return int64_t(samples_) * frameBytes(); }
 
 private:
     Memory memory_;
+    std::FILE *file_ = nullptr;
     mpg123_handle *handle_ = nullptr;
-    off_t samples_ = 0;
-    bool open_ = false;
 };
 
 } // namespace
 
-ReaderPtr openMpeg(const Source &source)
-{
-    auto reader = std::make_unique<MpegReader>(source);
-    if (!reader->ok())
-        return nullptr;
-    return reader;
-}
+Opening openMpeg(const Source &source, DWORD flags) { return openAs<MpegReader>("MPEG", source, flags); }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "player.h"
 
 #include "bass.h"
+#include "platform/pulse/stream.h"
 
 #include <algorithm>
 
@@ -12,48 +13,34 @@ namespace {
 constexpr unsigned kTargetLatencyMs = 100;
 } // namespace
 
-Player::Player(std::shared_ptr<PulseConnection> connection, Reader &reader, int64_t lengthBytes)
+Player::Player(std::shared_ptr<pulse::Connection> connection, Reader &reader)
     : connection_(std::move(connection)), reader_(reader)
 {
-    spec_.format = reader.eightBit ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    spec_.rate = uint32_t(std::max(reader.rate, 0));
-    spec_.channels = uint8_t(std::clamp(reader.channels, 0, 255));
-    frameBytes_ = size_t(std::max(reader.frameBytes(), 1));
-    endFrame_ = std::max<int64_t>(lengthBytes, 0) / int64_t(frameBytes_);
+    const Format &f = reader.format();
+    spec_.format = f.eightBit ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    spec_.rate = uint32_t(std::max(f.rate, 0));
+    spec_.channels = uint8_t(std::clamp(f.channels, 0, 255));
+    frameBytes_ = size_t(std::max(f.frameBytes(), 1));
+    endFrame_ = std::max<int64_t>(f.lengthBytes, 0) / int64_t(frameBytes_);
 }
 
 Player::~Player()
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     teardown();
 }
 
 void Player::teardown()
 {
-    if (drain_) {
-        if (pa_operation_get_state(drain_) == PA_OPERATION_RUNNING)
-            pa_operation_cancel(drain_);
-        pa_operation_unref(drain_);
-        drain_ = nullptr;
-    }
-    if (stream_) {
-        pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
-    }
+    pulse::releaseOperation(drain_);
+    pulse::releaseStream(stream_);
 }
 
 int64_t Player::heard()
 {
-    if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY) {
-        pa_usec_t usec = 0;
-        if (pa_stream_get_time(stream_, &usec) >= 0) {
-            const int64_t frames = int64_t(usec * spec_.rate / PA_USEC_PER_SEC);
-            lastHeard_ = std::min(startFrame_ + frames, written_);
-        }
-    }
+    int64_t frames = 0;
+    if (pulse::heardFrames(stream_, spec_.rate, frames))
+        lastHeard_ = std::min(startFrame_ + frames, written_);
     return std::max(lastHeard_, startFrame_);
 }
 
@@ -139,24 +126,13 @@ int Player::startAt(int64_t frame)
     startFrame_ = written_ = lastHeard_ = frame;
     allWritten_ = drained_ = broken_ = false;
 
-    pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec_.channels, PA_CHANNEL_MAP_WAVEEX);
-    pa_proplist *props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-    pa_proplist_sets(props, PA_PROP_MEDIA_NAME, "Playback");
-    stream_ = pa_stream_new_with_proplist(connection_->context(), "Playback", &spec_, &map, props);
-    pa_proplist_free(props);
+    stream_ = pulse::newStream(connection_->context(), "Playback", spec_, "music");
     if (!stream_)
         return BASS_ERROR_UNKNOWN;
     pa_stream_set_write_callback(stream_, &Player::writable, this);
     pa_stream_set_state_callback(stream_, &Player::stateChanged, this);
-    pa_buffer_attr attr;
-    attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(kTargetLatencyMs * PA_USEC_PER_MSEC, &spec_));
-    attr.prebuf = attr.minreq = attr.fragsize = uint32_t(-1);
-    const auto flags =
-        pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
-    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+    const pa_buffer_attr attr = pulse::playbackBuffer(spec_, kTargetLatencyMs);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, pulse::kTimedPlayback, nullptr, nullptr) < 0) {
         teardown();
         return BASS_ERROR_DEVICE;
     }
@@ -172,11 +148,11 @@ int Player::startAt(int64_t frame)
 
 int Player::play(bool restart)
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     settle();
     if (state_ == State::Playing && !restart)
         return BASS_OK;
-    if (endFrame_ == 0 && reader_.lengthExact) {
+    if (endFrame_ == 0 && reader_.format().lengthExact) {
         teardown(); // nothing to play: the play is over as it starts
         state_ = State::Ended;
         stoppedAt_ = 0;
@@ -190,7 +166,7 @@ int Player::play(bool restart)
 
 void Player::stop()
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     settle();
     if (state_ != State::Playing)
         return;
@@ -201,14 +177,14 @@ void Player::stop()
 
 bool Player::playing()
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     settle();
     return state_ == State::Playing;
 }
 
 uint64_t Player::position()
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     settle();
     const int64_t frame = state_ == State::Playing ? heard() : stoppedAt_;
     return uint64_t(std::max<int64_t>(frame, 0)) * frameBytes_;
@@ -216,7 +192,7 @@ uint64_t Player::position()
 
 int Player::setPosition(uint64_t bytes)
 {
-    PulseLock lock(*connection_);
+    pulse::Lock lock(*connection_);
     settle();
     if (bytes % frameBytes_ != 0 || bytes > uint64_t(endFrame_) * frameBytes_)
         return BASS_ERROR_POSITION;
@@ -226,6 +202,13 @@ int Player::setPosition(uint64_t bytes)
     stoppedAt_ = frame;
     state_ = State::Stopped;
     return BASS_OK;
+}
+
+uint64_t Player::lengthBytes()
+{
+    pulse::Lock lock(*connection_);
+    settle();
+    return uint64_t(endFrame_) * frameBytes_;
 }
 
 } // namespace orvane

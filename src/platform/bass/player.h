@@ -2,7 +2,7 @@
 // Playback of a stream through the sound server's default output. The
 // player reads the stream's reader on the main loop's thread; while a player
 // exists, nothing else touches that reader but through the player.
-#include "pulseconnection.h"
+#include "platform/pulse/connection.h"
 #include "reader.h"
 
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace orvane {
 
 class Player {
 public:
-    Player(std::shared_ptr<PulseConnection> connection, Reader &reader, int64_t lengthBytes);
+    Player(std::shared_ptr<pulse::Connection> connection, Reader &reader);
     ~Player();
     Player(const Player &) = delete;
     Player &operator=(const Player &) = delete;
@@ -27,6 +27,8 @@ public:
     uint64_t position();
     // A BASS error code; a running play goes on from there.
     int setPosition(uint64_t bytes);
+    // The stream's length: the reader's, exact once a play reached the end.
+    uint64_t lengthBytes();
 
 private:
     enum class State { Idle, Playing, Stopped, Ended };
@@ -40,7 +42,7 @@ private:
     static void stateChanged(pa_stream *, void *self);
     static void drained(pa_stream *, int success, void *self);
 
-    std::shared_ptr<PulseConnection> connection_;
+    std::shared_ptr<pulse::Connection> connection_;
     Reader &reader_;
     pa_sample_spec spec_{};
     size_t frameBytes_ = 1;

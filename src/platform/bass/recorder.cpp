@@ -3,6 +3,8 @@
 // held, so the procedure may call the library (even to stop the recording).
 #include "recorder.h"
 
+#include "platform/pulse/stream.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -17,7 +19,7 @@ constexpr unsigned kMaxBlockMs = 50;
 } // namespace
 
 struct RecordCore {
-    std::shared_ptr<PulseConnection> connection;
+    std::shared_ptr<pulse::Connection> connection;
     pa_stream *stream = nullptr; // under the connection's lock
     RECORDPROC *proc = nullptr;
     void *user = nullptr;
@@ -44,16 +46,7 @@ struct RecordCore {
     }
 
     // The connection's lock held. No stream callback runs after it.
-    void detachStream()
-    {
-        if (!stream)
-            return;
-        pa_stream_set_read_callback(stream, nullptr, nullptr);
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
-        stream = nullptr;
-    }
+    void detachStream() { pulse::releaseStream(stream); }
 
     void append(const void *data, size_t n)
     {
@@ -119,7 +112,7 @@ struct RecordCore {
             c->delivered += block.size();
             if (!c->proc(c->handle, block.data(), DWORD(block.size()), c->user)) {
                 c->end();
-                PulseLock lock(*c->connection);
+                pulse::Lock lock(*c->connection);
                 c->detachStream();
                 break;
             }
@@ -128,7 +121,7 @@ struct RecordCore {
     }
 };
 
-int Recording::start(std::shared_ptr<PulseConnection> connection, const std::string &source, const Format &format,
+int Recording::start(std::shared_ptr<pulse::Connection> connection, const std::string &source, const Format &format,
                      RECORDPROC *proc, void *user, DWORD handle, std::unique_ptr<Recording> &out)
 {
     pa_sample_spec spec;
@@ -149,16 +142,10 @@ int Recording::start(std::shared_ptr<PulseConnection> connection, const std::str
     core->maxBlock = std::max(core->minBlock, pa_usec_to_bytes(kMaxBlockMs * PA_USEC_PER_MSEC, &spec));
 
     {
-        PulseLock lock(*connection);
+        pulse::Lock lock(*connection);
         if (!connection->ready())
             return BASS_ERROR_DEVICE;
-        pa_channel_map map;
-        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
-        pa_proplist *props = pa_proplist_new();
-        pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "production");
-        pa_proplist_sets(props, PA_PROP_MEDIA_NAME, "Recording");
-        core->stream = pa_stream_new_with_proplist(connection->context(), "Recording", &spec, &map, props);
-        pa_proplist_free(props);
+        core->stream = pulse::newStream(connection->context(), "Recording", spec, "production");
         if (!core->stream)
             return BASS_ERROR_UNKNOWN;
         pa_stream_set_read_callback(core->stream, &RecordCore::readable, core.get());
@@ -183,7 +170,7 @@ int Recording::start(std::shared_ptr<PulseConnection> connection, const std::str
     try {
         rec->thread_ = std::thread(&RecordCore::deliver, core);
     } catch (...) {
-        PulseLock lock(*connection);
+        pulse::Lock lock(*connection);
         core->detachStream();
         return BASS_ERROR_UNKNOWN;
     }
@@ -200,7 +187,7 @@ Recording::~Recording()
         // Freed from inside the procedure: the thread ends when it returns.
         core_->end();
         {
-            PulseLock lock(*core_->connection);
+            pulse::Lock lock(*core_->connection);
             core_->detachStream();
         }
         thread_.detach();
@@ -209,32 +196,44 @@ Recording::~Recording()
     stop();
 }
 
-void Recording::stop()
+int Recording::stop()
 {
     if (!core_)
-        return;
+        return BASS_OK;
     core_->end();
     {
-        PulseLock lock(*core_->connection);
+        pulse::Lock lock(*core_->connection);
         core_->detachStream();
     }
     if (std::this_thread::get_id() == thread_.get_id())
-        return; // from inside the procedure: no call after it returns
+        return BASS_OK; // from inside the procedure: no call after it returns
     std::lock_guard<std::mutex> guard(stopping_);
     if (thread_.joinable())
         thread_.join();
+    return BASS_OK;
 }
 
-bool Recording::active() const { return core_ && core_->active; }
+bool Recording::recording() const { return core_ && core_->active; }
 
-uint64_t Recording::delivered() const { return core_ ? core_->delivered.load() : 0; }
+QWORD Recording::position() { return core_ ? core_->delivered.load() : 0; }
+
+BASS_CHANNELINFO Recording::info()
+{
+    BASS_CHANNELINFO info;
+    info.freq = format.freq;
+    info.chans = format.chans;
+    info.flags = format.eightBit ? DWORD(BASS_SAMPLE_8BITS) : 0u;
+    info.ctype = 0;
+    info.origres = format.eightBit ? 8 : 16;
+    return info;
+}
 
 bool Recording::moveTo(uint32_t sourceIndex)
 {
     if (!core_)
         return false;
-    PulseConnection &c = *core_->connection;
-    PulseLock lock(c);
+    pulse::Connection &c = *core_->connection;
+    pulse::Lock lock(c);
     if (!core_->stream || pa_stream_get_state(core_->stream) != PA_STREAM_READY)
         return false;
     struct Moved {

@@ -2,7 +2,8 @@
 // One recording: a record stream of the sound server whose samples a thread
 // of the library's own hands to the caller's RECORDPROC in blocks.
 #include "bass.h"
-#include "pulseconnection.h"
+#include "channel.h"
+#include "platform/pulse/connection.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,7 @@ namespace orvane {
 
 struct RecordCore; // what the stream's callbacks and the delivering thread share
 
-class Recording {
+class Recording : public Channel {
 public:
     struct Format {
         DWORD freq = 0;
@@ -23,17 +24,21 @@ public:
     };
     // Starts recording from the source of that name (empty: the server's
     // default). A BASS error code; on BASS_OK *out holds the recording.
-    static int start(std::shared_ptr<PulseConnection> connection, const std::string &source, const Format &format,
+    static int start(std::shared_ptr<pulse::Connection> connection, const std::string &source, const Format &format,
                      RECORDPROC *proc, void *user, DWORD handle, std::unique_ptr<Recording> &out);
-    ~Recording(); // stops
+    ~Recording() override; // stops
     Recording(const Recording &) = delete;
     Recording &operator=(const Recording &) = delete;
 
     // Ends the recording: no call of the procedure after this returns (from
     // inside the procedure: none after the running call returns).
-    void stop();
-    bool active() const;
-    uint64_t delivered() const; // bytes handed to the procedure
+    int stop() override;
+    bool recording() const;
+    // The channel calls on the recording.
+    bool isStream() const override { return false; }
+    BASS_CHANNELINFO info() override;
+    DWORD active() override { return recording() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED; }
+    QWORD position() override; // bytes handed to the procedure
     // Moves the recording to another source (the server's index).
     bool moveTo(uint32_t sourceIndex);
 

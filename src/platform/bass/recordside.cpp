@@ -3,7 +3,8 @@
 // with that lock held, so the procedure may call the library.
 #include "recordside.h"
 
-#include "reader.h"
+#include "errors.h"
+#include "handles.h"
 #include "recorder.h"
 #include "sources.h"
 
@@ -21,7 +22,7 @@ namespace {
 
 struct RecordSide {
     std::mutex lock;
-    std::shared_ptr<PulseConnection> connection; // null while not started
+    std::shared_ptr<pulse::Connection> connection; // null while not started
     std::vector<SourceInfo> inputs;              // the latest enumeration
     std::set<std::string> names;                 // every text handed out, kept until freed
     std::string recorded;                        // the name of the input that is on; empty: none
@@ -31,7 +32,6 @@ struct RecordSide {
     // still has that source).
     std::optional<std::string> chosen;
     std::shared_ptr<Recording> recording;        // the latest recording
-    DWORD nextHandle = kRecordHandleBit | 1u;
 };
 
 RecordSide &side()
@@ -41,17 +41,6 @@ RecordSide &side()
 }
 
 BOOL fail(int code) { return setLastError(code); }
-
-// The recording behind a handle, or null with BASS_ERROR_HANDLE.
-std::shared_ptr<Recording> recordingOf(DWORD handle)
-{
-    RecordSide &s = side();
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (s.recording && s.recording->handle == handle)
-        return s.recording;
-    setLastError(BASS_ERROR_HANDLE);
-    return nullptr;
-}
 
 // Lock held. Reads the inputs again; the old list stays when the server does not answer.
 void enumerate(RecordSide &s)
@@ -85,7 +74,8 @@ BOOL recordInit(int device)
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.connection)
         return fail(BASS_ERROR_ALREADY);
-    auto connection = PulseConnection::open("Orvane audio library (recording)");
+    std::shared_ptr<pulse::Connection> connection =
+        pulse::Connection::open("Orvane audio library (recording)", "orvane-bass-pulse");
     std::string source;
     std::vector<SourceInfo> inputs;
     if (!connection || !defaultSourceName(*connection, source) || !listSources(*connection, inputs))
@@ -103,7 +93,7 @@ BOOL recordInit(int device)
 BOOL recordFree()
 {
     RecordSide &s = side();
-    std::shared_ptr<PulseConnection> connection;
+    std::shared_ptr<pulse::Connection> connection;
     std::shared_ptr<Recording> recording;
     std::set<std::string> names;
     {
@@ -112,6 +102,8 @@ BOOL recordFree()
             return fail(BASS_ERROR_INIT);
         connection.swap(s.connection);
         recording.swap(s.recording);
+        if (recording)
+            removeChannel(recording->handle);
         names.swap(s.names);
         s.inputs.clear();
         s.recorded.clear();
@@ -167,7 +159,7 @@ BOOL recordSetInput(int input, DWORD setting)
             return fail(BASS_ERROR_DEVICE);
     }
     if (setting & BASS_INPUT_ON) {
-        if (s.recording && s.recording->active() && s.recorded != info->name
+        if (s.recording && s.recording->recording() && s.recorded != info->name
             && !s.recording->moveTo(info->index))
             return fail(BASS_ERROR_DEVICE);
         s.recorded = info->name;
@@ -186,68 +178,30 @@ DWORD recordStart(DWORD freq, DWORD chans, DWORD flags, RECORDPROC *proc, void *
     std::unique_lock<std::mutex> guard(s.lock);
     if (!s.connection)
         return fail(BASS_ERROR_INIT);
-    if (s.recording && s.recording->active())
+    if (s.recording && s.recording->recording())
         return fail(BASS_ERROR_ALREADY);
+    if (flags & ~DWORD(BASS_SAMPLE_8BITS))
+        return fail(BASS_ERROR_ILLPARAM);
     // The input that is on, when the server still has it; else the default source.
     std::string source;
     for (const SourceInfo &i : s.inputs)
         if (i.name == s.recorded)
             source = i.name;
-    const DWORD handle = s.nextHandle;
+    const DWORD handle = newHandle();
     std::unique_ptr<Recording> started;
     const Recording::Format format{freq, chans, (flags & BASS_SAMPLE_8BITS) != 0};
     const int rc = Recording::start(s.connection, source, format, proc, user, handle, started);
     if (rc != BASS_OK)
         return fail(rc);
-    s.nextHandle = s.nextHandle == 0xFFFFFFFFu ? (kRecordHandleBit | 1u) : s.nextHandle + 1;
     previous = std::move(s.recording);
+    if (previous)
+        removeChannel(previous->handle); // its handle is stale from now on
     s.recording = std::move(started);
+    putChannel(handle, s.recording);
     guard.unlock();
     previous.reset(); // an ended recording: its thread is finishing
     setLastError(BASS_OK);
     return handle;
-}
-
-BOOL recordChannelStop(DWORD handle)
-{
-    auto r = recordingOf(handle);
-    if (!r)
-        return 0;
-    r->stop();
-    return setLastError(BASS_OK);
-}
-
-DWORD recordChannelActive(DWORD handle)
-{
-    auto r = recordingOf(handle);
-    if (!r)
-        return BASS_ACTIVE_STOPPED;
-    setLastError(BASS_OK);
-    return r->active() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
-}
-
-QWORD recordChannelPosition(DWORD handle)
-{
-    auto r = recordingOf(handle);
-    if (!r)
-        return QWORD(-1);
-    setLastError(BASS_OK);
-    return r->delivered();
-}
-
-BOOL recordChannelInfo(DWORD handle, BASS_CHANNELINFO *info)
-{
-    auto r = recordingOf(handle);
-    if (!r)
-        return 0;
-    if (!info)
-        return fail(BASS_ERROR_ILLPARAM);
-    info->freq = r->format.freq;
-    info->chans = r->format.chans;
-    info->flags = r->format.eightBit ? DWORD(BASS_SAMPLE_8BITS) : 0u;
-    info->ctype = 0;
-    info->origres = r->format.eightBit ? 8 : 16;
-    return setLastError(BASS_OK);
 }
 
 } // namespace orvane

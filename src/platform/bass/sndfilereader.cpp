@@ -9,7 +9,7 @@ namespace orvane {
 namespace {
 
 struct Memory {
-    const std::vector<unsigned char> *bytes;
+    const std::vector<unsigned char> *bytes = nullptr;
     sf_count_t pos = 0;
 };
 
@@ -39,52 +39,56 @@ constexpr sf_count_t kMaxFrames = sf_count_t(1) << 40; // more is no length at a
 
 class SndfileReader : public Reader {
 public:
-    SndfileReader(const Source &source) : memory_{&source.bytes}
+    // Null when the source opened; else why not.
+    const char *open(const Source &source, DWORD)
     {
         SF_INFO info{};
         if (!source.path.empty()) {
             file_ = sf_open(source.path.c_str(), SFM_READ, &info);
         } else {
+            memory_.bytes = &source.bytes;
             SF_VIRTUAL_IO io{memLength, memSeek, memRead, memWrite, memTell};
             file_ = sf_open_virtual(&io, SFM_READ, &info, &memory_);
         }
         if (!file_)
-            return;
+            return sf_strerror(nullptr);
         // MPEG is read by our own mpg123 reader (gapless, tags skipped).
         if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
-            return;
+            return "MPEG is the MPEG reader's";
         if (info.channels <= 0 || info.channels > 1024 || info.samplerate <= 0)
-            return;
-        rate = info.samplerate;
-        channels = info.channels;
+            return "no channels or no sample rate";
+        format_.rate = info.samplerate;
+        format_.channels = info.channels;
         frames_ = info.frames;
         if (frames_ <= 0 || frames_ >= kMaxFrames)
             frames_ = countFrames(); // not in the header (a streamed FLAC, say): counted once
-        kind = 2;
+        // No frames at all is a stream too (a WAV of its header alone): it
+        // has ended before the first read.
+        if (frames_ < 0 || frames_ >= kMaxFrames)
+            return "the frames cannot be counted";
+        format_.kind = BASS_CTYPE_SNDFILE;
         const int sub = info.format & SF_FORMAT_SUBMASK;
-        eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
+        format_.eightBit = sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_S8;
         // Integer PCM is read as 16-bit directly (exact, or the top 16 bits);
         // everything else (float, Vorbis, ...) as float and converted here.
         integer_ = sub == SF_FORMAT_PCM_S8 || sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_16
                 || sub == SF_FORMAT_PCM_24 || sub == SF_FORMAT_PCM_32;
         if (!integer_)
             sf_command(file_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
-        bits = sub == SF_FORMAT_PCM_16 ? 16 : sub == SF_FORMAT_PCM_24 ? 24 : sub == SF_FORMAT_PCM_32 ? 32
-             : eightBit ? 8 : sub == SF_FORMAT_FLOAT ? 32 : 0;
+        format_.bits = sub == SF_FORMAT_PCM_16 ? 16 : sub == SF_FORMAT_PCM_24 ? 24 : sub == SF_FORMAT_PCM_32 ? 32
+                     : format_.eightBit ? 8 : sub == SF_FORMAT_FLOAT ? 32 : 0;
+        format_.lengthBytes = int64_t(frames_) * format_.frameBytes();
+        return nullptr;
     }
     ~SndfileReader() override
     {
         if (file_)
             sf_close(file_);
     }
-    // No frames at all is a stream too (a WAV of its header alone): it has
-    // ended before the first read.
-    bool ok() const { return file_ && rate > 0 && channels > 0 && frames_ >= 0 && frames_ < kMaxFrames; }
-
     // Reads to the end and back to the start; the frames there are, or -1.
     sf_count_t countFrames()
     {
-        std::vector<short> scratch(4096 * size_t(channels));
+        std::vector<short> scratch(4096 * size_t(format_.channels));
         sf_count_t total = 0, got;
         while ((got = sf_readf_short(file_, scratch.data(), 4096)) > 0 && total < kMaxFrames)
             total += got;
@@ -93,7 +97,8 @@ public:
 
     long read(unsigned char *out, size_t bytes) override
     {
-        const size_t frames = bytes / size_t(frameBytes());
+        const int channels = format_.channels;
+        const size_t frames = bytes / size_t(format_.frameBytes());
         if (frames == 0)
             return 0;
         scratch_.resize(frames * size_t(channels));
@@ -112,7 +117,7 @@ public:
         if (got < 0)
             return -1;
         const size_t samples = size_t(got) * size_t(channels);
-        if (eightBit) {
+        if (format_.eightBit) {
             for (size_t i = 0; i < samples; ++i)
                 out[i] = static_cast<unsigned char>((scratch_[i] >> 8) + 128);
             return long(samples);
@@ -121,7 +126,6 @@ public:
         return long(samples * 2);
     }
     bool seek(int64_t frame) override { return sf_seek(file_, sf_count_t(frame), SEEK_SET) == sf_count_t(frame); }
-    int64_t lengthBytes() override { return int64_t(frames_) * frameBytes(); }
 
 private:
     Memory memory_;
@@ -134,12 +138,6 @@ private:
 
 } // namespace
 
-ReaderPtr openSndfile(const Source &source)
-{
-    auto reader = std::make_unique<SndfileReader>(source);
-    if (!reader->ok())
-        return nullptr;
-    return reader;
-}
+Opening openSndfile(const Source &source, DWORD flags) { return openAs<SndfileReader>("libsndfile", source, flags); }
 
 } // namespace orvane

@@ -82,11 +82,11 @@ struct Success {
 
 } // namespace
 
-bool listSources(PulseConnection &connection, std::vector<SourceInfo> &out)
+bool listSources(pulse::Connection &connection, std::vector<SourceInfo> &out)
 {
     Listing listing;
     {
-        PulseLock lock(connection);
+        pulse::Lock lock(connection);
         if (!connection.ready())
             return false;
         if (!connection.finish(pa_context_get_source_info_list(connection.context(), &Listing::add, &listing)))
@@ -98,10 +98,10 @@ bool listSources(PulseConnection &connection, std::vector<SourceInfo> &out)
     return true;
 }
 
-bool querySource(PulseConnection &connection, const std::string &name, SourceInfo &out)
+bool querySource(pulse::Connection &connection, const std::string &name, SourceInfo &out)
 {
     Listing listing;
-    PulseLock lock(connection);
+    pulse::Lock lock(connection);
     if (!connection.ready())
         return false;
     if (!connection.finish(pa_context_get_source_info_by_name(connection.context(), name.c_str(), &Listing::add, &listing))
@@ -111,7 +111,7 @@ bool querySource(PulseConnection &connection, const std::string &name, SourceInf
     return true;
 }
 
-bool setSourceVolume(PulseConnection &connection, const std::string &name, unsigned percent)
+bool setSourceVolume(pulse::Connection &connection, const std::string &name, unsigned percent)
 {
     percent = std::min(percent, 100u);
     const pa_volume_t level = pa_volume_t((uint64_t(percent) * PA_VOLUME_NORM + 50) / 100);
@@ -127,7 +127,7 @@ bool setSourceVolume(PulseConnection &connection, const std::string &name, unsig
             }
         }
     } current;
-    PulseLock lock(connection);
+    pulse::Lock lock(connection);
     if (!connection.ready())
         return false;
     if (!connection.finish(pa_context_get_source_info_by_name(connection.context(), name.c_str(), &Current::got, &current))
@@ -144,7 +144,7 @@ bool setSourceVolume(PulseConnection &connection, const std::string &name, unsig
         && success.ok;
 }
 
-bool defaultSourceName(PulseConnection &connection, std::string &out)
+bool defaultSourceName(pulse::Connection &connection, std::string &out)
 {
     struct Server {
         std::string source;
@@ -154,7 +154,7 @@ bool defaultSourceName(PulseConnection &connection, std::string &out)
                 static_cast<Server *>(self)->source = i->default_source_name;
         }
     } server;
-    PulseLock lock(connection);
+    pulse::Lock lock(connection);
     if (!connection.ready()
         || !connection.finish(pa_context_get_server_info(connection.context(), &Server::got, &server)))
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 // The sound server's sources as the library's recording inputs.
 #include "bass.h"
-#include "pulseconnection.h"
+#include "platform/pulse/connection.h"
 
 #include <cstdint>
 #include <string>
@@ -23,12 +23,12 @@ struct SourceInfo {
 // answer in time.
 // Every source in input order: hardware sources in the server's order, then
 // the monitors of the sinks.
-bool listSources(PulseConnection &connection, std::vector<SourceInfo> &out);
+bool listSources(pulse::Connection &connection, std::vector<SourceInfo> &out);
 // One source by its name.
-bool querySource(PulseConnection &connection, const std::string &name, SourceInfo &out);
+bool querySource(pulse::Connection &connection, const std::string &name, SourceInfo &out);
 // Sets a source's volume to percent (0-100), keeping the balance of its channels.
-bool setSourceVolume(PulseConnection &connection, const std::string &name, unsigned percent);
+bool setSourceVolume(pulse::Connection &connection, const std::string &name, unsigned percent);
 // The name of the server's default source.
-bool defaultSourceName(PulseConnection &connection, std::string &out);
+bool defaultSourceName(pulse::Connection &connection, std::string &out);
 
 } // namespace orvane

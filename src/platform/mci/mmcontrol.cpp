@@ -1,6 +1,7 @@
 #include "platform/mci/mmcontrol.h"
 
 #include "platform/mci/pulselink.h"
+#include "platform/pulse/stream.h"
 
 #include <QFile>
 #include <algorithm>
@@ -132,9 +133,9 @@ struct MciPlayback {
     // has failed, the last count it gave.
     qint64 heard() const
     {
-        pa_usec_t usec = 0;
-        if (stream && pa_stream_get_state(stream) == PA_STREAM_READY && pa_stream_get_time(stream, &usec) >= 0)
-            lastHeard = qint64(usec * info.sampleRate / 1000000ULL);
+        int64_t frames = 0;
+        if (pulse::heardFrames(stream, info.sampleRate, frames))
+            lastHeard = frames;
         return lastHeard;
     }
     mutable qint64 lastHeard = 0;
@@ -142,19 +143,8 @@ struct MciPlayback {
     // Lock held.  No callback runs after this.
     void detach()
     {
-        if (drainOp) {
-            if (pa_operation_get_state(drainOp) == PA_OPERATION_RUNNING)
-                pa_operation_cancel(drainOp);
-            pa_operation_unref(drainOp);
-            drainOp = nullptr;
-        }
-        if (stream) {
-            pa_stream_set_write_callback(stream, nullptr, nullptr);
-            pa_stream_set_state_callback(stream, nullptr, nullptr);
-            pa_stream_disconnect(stream);
-            pa_stream_unref(stream);
-            stream = nullptr;
-        }
+        pulse::releaseOperation(drainOp);
+        pulse::releaseStream(stream);
     }
 };
 
@@ -325,27 +315,15 @@ void MMControl::tryStart()
         }
         return;
     }
-    pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
-    pa_proplist *props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "music");
-    pa_proplist_sets(props, PA_PROP_MEDIA_NAME, objectName().toUtf8().constData());
-    pb->stream = pa_stream_new_with_proplist(ctx, "clip", &spec, &map, props);
-    pa_proplist_free(props);
+    pb->stream = pulse::newStream(ctx, objectName().toUtf8().constData(), spec, "music");
     if (!pb->stream) {
         mode_ = Mode::Stopped;
         return;
     }
     pa_stream_set_write_callback(pb->stream, &MciPlayback::writeCb, pb.get());
     pa_stream_set_state_callback(pb->stream, &MciPlayback::stateCb, pb.get());
-    pa_buffer_attr attr;
-    attr.maxlength = quint32(-1);
-    attr.tlength = quint32(pa_usec_to_bytes(150 * 1000, &spec));
-    attr.prebuf = quint32(-1);
-    attr.minreq = quint32(-1);
-    attr.fragsize = quint32(-1);
-    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                         PA_STREAM_ADJUST_LATENCY | (pb->wantCorked ? PA_STREAM_START_CORKED : 0));
+    const pa_buffer_attr attr = pulse::playbackBuffer(spec, 150);
+    const auto flags = pa_stream_flags_t(pulse::kTimedPlayback | (pb->wantCorked ? PA_STREAM_START_CORKED : 0));
     if (pa_stream_connect_playback(pb->stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         pb->detach();
         mode_ = Mode::Stopped;

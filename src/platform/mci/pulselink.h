@@ -1,7 +1,9 @@
 #pragma once
 // Internal to platform/mci: the one connection to the sound server that every
-// MMControl shares, on a pa_threaded_mainloop thread.
-#include <pulse/pulseaudio.h>
+// MMControl shares, and its retries.
+#include "platform/pulse/connection.h"
+
+#include <memory>
 
 namespace mci {
 
@@ -11,8 +13,8 @@ public:
     // not even the main loop could be started.
     static PulseLink *instance();
 
-    void lock() { pa_threaded_mainloop_lock(loop_); }
-    void unlock() { pa_threaded_mainloop_unlock(loop_); }
+    void lock() { connection_->lock(); }
+    void unlock() { connection_->unlock(); }
 
     // Call with the lock held.  The context when it is connected; otherwise
     // null, and a connection is started when none is under way (at most one
@@ -20,14 +22,10 @@ public:
     pa_context *readyContext();
 
 private:
-    PulseLink() = default;
-    bool start();
-    void connect();
-    static void contextState(pa_context *c, void *self);
+    explicit PulseLink(std::unique_ptr<pulse::Connection> connection);
 
-    pa_threaded_mainloop *loop_ = nullptr;
-    pa_context *context_ = nullptr;
-    long long lastAttemptMs_ = -1000000;
+    std::unique_ptr<pulse::Connection> connection_;
+    long long lastAttemptMs_;
 };
 
 // RAII lock of the link's main loop (does nothing when the link is null).

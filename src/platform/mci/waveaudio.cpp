@@ -137,14 +137,29 @@ quint32 doOpen(const QStringList &w)
     return kMciOk;
 }
 
+// The open device a command names in its second word (the command has at
+// least `words` words); null with the error in *error.
+WaveDevice *namedDevice(const QStringList &w, int words, quint32 *error)
+{
+    if (w.size() < words) {
+        *error = kMciErrMissingParameter;
+        return nullptr;
+    }
+    auto it = devices().find(key(w[1]));
+    if (it == devices().end()) {
+        *error = kMciErrInvalidDevice;
+        return nullptr;
+    }
+    return &it.value();
+}
+
 quint32 doDelete(const QStringList &w)
 {
-    if (w.size() < 2)
-        return kMciErrMissingParameter;
-    auto it = devices().find(key(w[1]));
-    if (it == devices().end())
-        return kMciErrInvalidDevice;
-    WaveDevice &dev = it.value();
+    quint32 error = kMciOk;
+    WaveDevice *named = namedDevice(w, 2, &error);
+    if (!named)
+        return error;
+    WaveDevice &dev = *named;
     qint64 fromMs = 0, toMs = -1;
     for (int i = 2; i < w.size(); ++i) {
         if (is(w[i], "from") || is(w[i], "to")) {
@@ -174,12 +189,11 @@ quint32 doDelete(const QStringList &w)
 
 quint32 doSave(const QStringList &w)
 {
-    if (w.size() < 2)
-        return kMciErrMissingParameter;
-    auto it = devices().find(key(w[1]));
-    if (it == devices().end())
-        return kMciErrInvalidDevice;
-    const WaveDevice &dev = it.value();
+    quint32 error = kMciOk;
+    const WaveDevice *named = namedDevice(w, 2, &error);
+    if (!named)
+        return error;
+    const WaveDevice &dev = *named;
     QString path;
     for (int i = 2; i < w.size(); ++i) {
         if (isFlag(w[i]))
@@ -218,12 +232,11 @@ quint32 doClose(const QStringList &w)
 
 quint32 doStatus(const QStringList &w, QString *answer)
 {
-    if (w.size() < 3)
-        return kMciErrMissingParameter;
-    auto it = devices().find(key(w[1]));
-    if (it == devices().end())
-        return kMciErrInvalidDevice;
-    const WaveDevice &dev = it.value();
+    quint32 error = kMciOk;
+    const WaveDevice *named = namedDevice(w, 3, &error);
+    if (!named)
+        return error;
+    const WaveDevice &dev = *named;
     qint64 v = 0;
     if (is(w[2], "length"))
         v = dev.lengthMs();

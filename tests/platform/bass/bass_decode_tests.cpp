@@ -357,7 +357,7 @@ TEST_F(BassTest, ProTrackerModuleRendersAt44100Stereo)
     // Not a stream: the decoder's first call fails, then MusicLoad takes it.
     EXPECT_EQ(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE), 0u);
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_FORMAT);
-    const DWORD h = bass().BASS_MusicLoad(0, native.constData(), 0, 0, 0x220200, 0);
+    const DWORD h = bass().BASS_MusicLoad(0, native.constData(), 0, 0, kMusicFlags, 0);
     ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
     const Decoded d = decode(h);
     EXPECT_EQ(d.info.freq, 44100u);
@@ -371,7 +371,7 @@ TEST_F(BassTest, ProTrackerModuleRendersAt44100Stereo)
     EXPECT_EQ(d.length, QWORD(d.pcm.size())); // known before rendering
 
     const QByteArray bytes = makeProTrackerModule(16);
-    const DWORD m = bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), 0x220200, 0);
+    const DWORD m = bass().BASS_MusicLoad(1, bytes.constData(), 0, DWORD(bytes.size()), kMusicFlags, 0);
     ASSERT_NE(m, 0u) << bass().BASS_ErrorGetCode();
     EXPECT_EQ(decode(m).pcm, d.pcm);
 }
@@ -431,7 +431,7 @@ TEST_F(BassTest, HttpAddressDecodesAsTheFileHoweverTheBytesArrive)
     // The first decoder of the process reads the address, as in an import.
     std::vector<Decoded> fetched;
     for (int run = 0; run < 25; ++run) {
-        const DWORD h = bass().BASS_StreamCreateURL(url.constData(), 0, 0x300000, nullptr, nullptr);
+        const DWORD h = bass().BASS_StreamCreateURL(url.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr, nullptr);
         ASSERT_NE(h, 0u) << "seed " << seed << ", run " << run << ": " << bass().BASS_ErrorGetCode();
         fetched.push_back(decode(h, 4 * (1 + run * 997 % 9000))); // blocks of many sizes
         EXPECT_TRUE(bass().BASS_StreamFree(h));
@@ -443,7 +443,7 @@ TEST_F(BassTest, HttpAddressDecodesAsTheFileHoweverTheBytesArrive)
         ASSERT_TRUE(samplesMatch(fetched[run].pcm, file.pcm, 0)) << "seed " << seed << ", run " << run;
     }
     const QByteArray missing = QStringLiteral("http://127.0.0.1:%1/nothing.mp3").arg(port).toUtf8();
-    EXPECT_EQ(bass().BASS_StreamCreateURL(missing.constData(), 0, 0x300000, nullptr, nullptr), 0u);
+    EXPECT_EQ(bass().BASS_StreamCreateURL(missing.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr, nullptr), 0u);
     EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_NETWORK);
     server.kill();
     server.waitForFinished(5000);
@@ -453,7 +453,7 @@ TEST_F(BassTest, AnythingButHttpHttpsOrFtpFailsWithACode)
 {
     for (const char *url : {"/home/user/song.mp3", "C:\\Music\\song.mp3", "file:///etc/passwd", "gopher://x/",
                             "", "httpx://a"}) {
-        EXPECT_EQ(bass().BASS_StreamCreateURL(url, 0, 0x300000, nullptr, nullptr), 0u) << url;
+        EXPECT_EQ(bass().BASS_StreamCreateURL(url, 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr, nullptr), 0u) << url;
         EXPECT_EQ(bass().BASS_ErrorGetCode(), BASS_ERROR_PROTOCOL) << url;
     }
     EXPECT_EQ(bass().BASS_StreamCreateURL(nullptr, 0, 0, nullptr, nullptr), 0u);

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+// The flags the decoder loads tracker music with.
+constexpr DWORD kMusicFlags = BASS_STREAM_DECODE | BASS_MUSIC_MEASURE | BASS_MUSIC_RAMP;
+
 // The application folder's libbass.so, where the program looks for it.
 QString appLibraryPath();
 
