@@ -1,7 +1,7 @@
 #include "analysis/beats.h"
+#include "analysis/aubiolib.h"
 #include "analysis/fftwplanlock.h"
 
-#include <aubio/aubio.h>
 #include <algorithm>
 #include <cmath>
 
@@ -78,17 +78,18 @@ void continueToTheEnd(std::vector<double> &beats, const MonoAudio &audio)
 std::vector<double> beatsOf(const MonoAudio &audio, const std::atomic<bool> *cancel)
 {
     std::vector<double> beats;
-    if (audio.samples.size() < windowSize || audio.rate <= 0)
+    const AubioTempo *aubio = aubioTempo();
+    if (!aubio || audio.samples.size() < windowSize || audio.rate <= 0)
         return beats;
     aubio_tempo_t *tempo = nullptr;
     {
         std::lock_guard<std::mutex> planning(fftwPlanLock());
-        tempo = new_aubio_tempo("default", windowSize, hopSize, uint_t(audio.rate));
+        tempo = aubio->newTempo("default", windowSize, hopSize, uint_t(audio.rate));
     }
     if (!tempo)
         return beats;
-    fvec_t *in = new_fvec(hopSize);
-    fvec_t *out = new_fvec(2);
+    fvec_t *in = aubio->newVector(hopSize);
+    fvec_t *out = aubio->newVector(2);
     const size_t hops = (audio.samples.size() + hopSize - 1) / hopSize;
     for (size_t h = 0; h < hops; ++h) {
         if ((h & 1023) == 0 && isCancelled(cancel)) {
@@ -99,18 +100,18 @@ std::vector<double> beatsOf(const MonoAudio &audio, const std::atomic<bool> *can
         const size_t count = std::min<size_t>(hopSize, audio.samples.size() - from);
         std::copy_n(audio.samples.data() + from, count, in->data);
         std::fill(in->data + count, in->data + hopSize, 0.0f);
-        aubio_tempo_do(tempo, in, out);
+        aubio->tempoDo(tempo, in, out);
         if (out->data[0] != 0) {
-            const double t = aubio_tempo_get_last_s(tempo);
+            const double t = aubio->lastSeconds(tempo);
             if (t >= 0 && t < audio.seconds() && (beats.empty() || t > beats.back()))
                 beats.push_back(t);
         }
     }
-    del_fvec(out);
-    del_fvec(in);
+    aubio->deleteVector(out);
+    aubio->deleteVector(in);
     {
         std::lock_guard<std::mutex> planning(fftwPlanLock());
-        del_aubio_tempo(tempo);
+        aubio->deleteTempo(tempo);
     }
     if (beats.size() >= 4) {
         const double period = medianGap(beats);
@@ -127,6 +128,10 @@ BeatResult findBeats(const PcmSource &source, const std::atomic<bool> *cancel)
         const MonoAudio audio = readMono(source, analysisRate, cancel);
         if (passOnFailure(audio, result))
             return result;
+        if (!aubioTempo()) {
+            result.error = QString::fromUtf8(aubioLoadError());
+            return result;
+        }
         result.beats = beatsOf(audio, cancel);
         result.cancelled = isCancelled(cancel);
         if (result.cancelled)
