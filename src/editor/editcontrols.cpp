@@ -13,7 +13,7 @@
 QString formatTenths(int ms) { return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral(" s"); }
 
 ClipEditControls::ClipEditControls(FeatureContext &context, ClipEditorPanel &panel)
-    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel)
+    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel), markIn_(panel.CmdMarkin)
 {
     TrimSession &trim = workspace_.trim();
     connect(panel_.CmdUndo, &QPushButton::clicked, this, &ClipEditControls::CmdUndo_Click);
@@ -35,7 +35,7 @@ ClipEditControls::ClipEditControls(FeatureContext &context, ClipEditorPanel &pan
 
 bool ClipEditControls::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == panel_.CmdMarkin && event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange && watched == markIn_)
         refresh();
     return QObject::eventFilter(watched, event);
 }

@@ -31,6 +31,9 @@ private:
     FeatureContext &context_;
     Workspace &workspace_;
     ClipEditorPanel &panel_;
+    // Mark In, kept apart from panel_ because the filter still sees its
+    // events while the panel is being destroyed.
+    const QObject *markIn_;
 };
 
 // The length of a stretch in seconds to a tenth ("12.3 s").
