@@ -65,9 +65,10 @@ void Mp3Export::Mp3Enc1_Finished(const QString &error, bool anotherPending)
 {
     // A converter encoding may end while a list export started after it is
     // still queued: that export still reads concat.wav and keeps the window
-    // busy until its own end.
+    // busy until its own end. A ringtone save keeps it busy the same way.
     Workspace &workspace = context_.workspace;
-    if (!anotherPending && context_.busy.created())
+    const bool windowTaken = anotherPending || (otherWorkRuns_ && otherWorkRuns_());
+    if (!windowTaken && context_.busy.created())
         context_.busy.window()->hide();
     if (error.isEmpty())
         showDone(&context_.window, QStringLiteral("Finish Save"));
@@ -79,5 +80,6 @@ void Mp3Export::Mp3Enc1_Finished(const QString &error, bool anotherPending)
         return;
     if (FileExists(workspace.paths().concatFile()))
         QFile::remove(workspace.paths().concatFile());
-    context_.window.setEnabled(true);
+    if (!windowTaken)
+        context_.window.setEnabled(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <functional>
 
 class CommonDialog;
 struct FeatureContext;
@@ -15,8 +16,12 @@ public:
     // The end of any encoding: its failure (empty when it succeeded) and
     // whether another encoding still waits.
     void Mp3Enc1_Finished(const QString &error, bool anotherPending);
+    // Long work of another kind (a ringtone save) that keeps the window
+    // busy: an encoding that ends while it runs leaves the window to it.
+    void keepBusyWhile(std::function<bool()> otherWorkRuns) { otherWorkRuns_ = std::move(otherWorkRuns); }
 
 private:
     FeatureContext &context_;
     CommonDialog &cmdSave_;
+    std::function<bool()> otherWorkRuns_;
 };

@@ -4,6 +4,7 @@
 #include "base/wavformat.h"
 #include "converter/converterpanel.h"
 #include "editor/clipeditorpanel.h"
+#include "export/ringtoneexport.h"
 #include "platform/mp3enc/mp3enc.h"
 #include "scripteddialogs.h"
 #include "base/apptitle.h"
@@ -177,4 +178,27 @@ TEST_F(ConverterTest, AListExportStartedDuringAConversionStillFindsItsJoin)
     QString seconds;
     runShell(QStringLiteral("ffprobe -v error -show_entries format=duration -of csv=p=0 '%1'").arg(listed), &seconds);
     EXPECT_NEAR(seconds.trimmed().toDouble(), 2.0, 0.06);
+}
+
+TEST_F(ConverterTest, AConversionEndingDuringARingtoneSaveLeavesTheWindowToTheSave)
+{
+    const QString wav = tone(QStringLiteral("short.wav"), 2);
+    runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 90 pinknoise vol 0.5").arg(env.paths().clipFile("clip")));
+    form->workspace().clips().append(ClipEntry{QStringLiteral("clip"), {}});
+    panel->txtopenwav->setText(wav);
+    panel->txtsavemp3->setText(env.paths().homeDir + "/converted.mp3");
+    // The window and the busy window right after the conversion's end, and
+    // whether the ringtone was still being saved then.
+    QList<bool> after;
+    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] {
+        after << form->isEnabled() << form->busyWindow()->isVisible() << form->ringtoneExport()->running();
+    });
+    panel->CmdConvertMP3->click();
+    dialogs.files.push_back(env.paths().homeDir + "/ring.ogg");
+    form->Framewav()->CmdSaveRingtone->click();
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2 && form->isEnabled(); }, 60000));
+    EXPECT_EQ(dialogs.texts(), (QStringList{"Finish Save", "Finish Save"}));
+    EXPECT_EQ(after, (QList<bool>{false, true, true})) << "disabled, busy, saving";
+    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_EQ(runShell(QStringLiteral("ffprobe -v error '%1'").arg(env.paths().homeDir + "/ring.ogg")), 0);
 }
