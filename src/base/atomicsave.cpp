@@ -1,86 +1,108 @@
 #include "base/atomicsave.h"
 
 #include "base/filecopy.h"
-#include "base/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-// Owns a file descriptor; closes it when it goes.
-struct Fd {
-    int fd = -1;
-    ~Fd() { reset(); }
-    int reset()
-    {
-        const int rc = fd >= 0 ? ::close(fd) : 0;
-        fd = -1;
-        return rc;
-    }
-};
-
-// Creates a new hidden file beside the target: ".<name>.<random>.part".
-QString createBeside(const QString &target, Fd &out)
-{
-    const QFileInfo info(target);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString path = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        out.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (out.fd >= 0)
-            return path;
-        if (errno != EEXIST)
-            break;
-    }
-    return {};
-}
-
-// Fills the new file with `size` bytes of `inFd`, gives it the mode of the
-// file it replaces (when there is one), syncs and closes it. The failure, or
-// empty.
-QString fillCopy(int inFd, qint64 size, Fd &out, const struct stat *replaced)
-{
-    QString why;
-    if (!copyFileBytes(inFd, 0, out.fd, size, &why))
-        return why;
-    if (replaced && ::fchmod(out.fd, replaced->st_mode & 07777) != 0)
-        return lastSystemError();
-    if (::fsync(out.fd) != 0)
-        return lastSystemError();
-    if (out.reset() != 0)
-        return lastSystemError();
-    return {};
-}
-
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
 } // namespace
 
-Outcome copyFileAtomically(const QString &source, const QString &target)
+AtomicOutput::AtomicOutput(const QString &target) : target_(target)
 {
-    Fd in;
-    in.fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat inStat {};
-    if (in.fd < 0 || ::fstat(in.fd, &inStat) != 0)
-        return Outcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, lastSystemError()));
+    const QFileInfo info(target);
+    if (info.isDir()) {
+        error_ = QStringLiteral("it is a folder");
+        return;
+    }
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
+        const QString path = info.absolutePath() + QStringLiteral("/.") + info.fileName()
+                             + QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temp_ = path;
+            return;
+        }
+        err = errno;
+    }
+    errno = err;
+    error_ = lastSystemError();
+}
 
-    Fd out;
-    const QString temp = createBeside(target, out);
-    if (temp.isEmpty())
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
+AtomicOutput::~AtomicOutput() { discard(); }
 
+void AtomicOutput::discard()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temp_.isEmpty())
+        ::unlink(native(temp_).constData());
+    temp_.clear();
+}
+
+QString AtomicOutput::write(const void *data, size_t size) const
+{
+    QString why;
+    writeAll(fd_, static_cast<const char *>(data), qint64(size), &why);
+    return why;
+}
+
+QString AtomicOutput::commit()
+{
+    if (fd_ < 0)
+        return error_;
     struct stat old {};
-    const bool hadOld = ::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode);
-    QString why = fillCopy(in.fd, qint64(inStat.st_size), out, hadOld ? &old : nullptr);
-    if (why.isEmpty() && !replaceFile(temp, target))
-        why = lastSystemError();
+    if (::stat(native(target_).constData(), &old) == 0 && S_ISREG(old.st_mode)
+        && ::fchmod(fd_, old.st_mode & 07777) != 0)
+        return lastSystemError();
+    // Other writers may have written through their own descriptors: the
+    // sync covers the file, whichever descriptor asks.
+    if (::fsync(fd_) != 0)
+        return lastSystemError();
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0)
+        return lastSystemError();
+    if (std::rename(native(temp_).constData(), native(target_).constData()) != 0)
+        return lastSystemError();
+    temp_.clear();
+    // The rename itself reaches the disk with the folder's sync.
+    const int dir = ::open(native(QFileInfo(target_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return {};
+}
+
+Outcome copyFileAtomically(const QString &source, const QString &target,
+                           const std::function<QString(const QString &copy)> &finish)
+{
+    const int in = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat inStat {};
+    if (in < 0 || ::fstat(in, &inStat) != 0) {
+        const QString why = lastSystemError();
+        if (in >= 0)
+            ::close(in);
+        return Outcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, why));
+    }
+    AtomicOutput out(target);
+    QString why = out.error();
+    if (why.isEmpty() && copyFileBytes(in, 0, out.fd(), qint64(inStat.st_size), &why) && finish)
+        why = finish(out.tempPath());
+    if (why.isEmpty())
+        why = out.commit();
+    ::close(in);
     if (why.isEmpty())
         return Outcome::success();
-    ::unlink(QFile::encodeName(temp).constData());
     return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
 }

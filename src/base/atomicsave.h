@@ -2,11 +2,44 @@
 #include "base/result.h"
 
 #include <QString>
+#include <functional>
 
-// Copies the file `source` to `target` so that `target` is at every moment
-// either its old content (or absent) or the complete copy: the copy is
-// written and synced to a hidden file beside `target`, then renamed over it.
-// A file that was there keeps its permission bits; a new one gets the
-// usual ones (0666 less the umask). On failure nothing at `target` changes
+// A file that appears at its target only when complete: written into a
+// hidden temporary file beside the target (".<name>.<random>.part"), synced,
+// then renamed over it. Until commit() succeeds the target keeps its old
+// bytes (or stays absent); a temporary file not committed is removed when
+// the object goes.
+class AtomicOutput {
+public:
+    explicit AtomicOutput(const QString &target);
+    ~AtomicOutput();
+    AtomicOutput(const AtomicOutput &) = delete;
+    AtomicOutput &operator=(const AtomicOutput &) = delete;
+
+    // Empty when the temporary file exists; else why it could not be made.
+    QString error() const { return error_; }
+    QString tempPath() const { return temp_; }
+    int fd() const { return fd_; } // open for reading and writing, at offset 0
+    // Appends at the descriptor's offset; empty, or the reason.
+    QString write(const void *data, size_t size) const;
+
+    // Gives the temporary file the permission bits of the file it replaces
+    // (a new file keeps the usual ones, 0666 less the umask), syncs it,
+    // renames it over the target and syncs the folder. Empty, or the reason.
+    QString commit();
+
+private:
+    void discard();
+
+    QString target_, temp_, error_;
+    int fd_ = -1;
+};
+
+// Copies the file `source` to `target` through an AtomicOutput: `target` is
+// at every moment either its old content (or absent) or the complete copy.
+// `finish`, when given, changes the complete copy (by its temporary path)
+// before it replaces `target`, and returns the reason when it fails; so
+// `source` may be `target` itself. On failure nothing at `target` changes
 // and the failure says what went wrong, naming the path.
-Outcome copyFileAtomically(const QString &source, const QString &target);
+Outcome copyFileAtomically(const QString &source, const QString &target,
+                           const std::function<QString(const QString &copy)> &finish = {});

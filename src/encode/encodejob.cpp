@@ -1,11 +1,19 @@
 #include "encode/encodejob.h"
 
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
 #include "encode/encoders.h"
 #include "encode/tagsave.h"
 #include "encode/wavsource.h"
 
+#include <QDir>
+
 namespace {
+
+// "Cannot save "PATH": REASON"
+QString cannotSave(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
+}
 
 QString encode(RingtoneFormat format, const EncodeTarget &target)
 {

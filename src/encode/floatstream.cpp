@@ -1,6 +1,6 @@
 #include "encode/floatstream.h"
 
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
 #include "encode/encoders.h"
 #include "encode/wavsource.h"
 

@@ -1,7 +1,7 @@
 // FLAC and WAV through libsndfile: integer samples go through as left-
 // aligned 32-bit integers, so 8, 16 and 24-bit audio keeps every bit;
 // float WAVs go through as floats.
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
 #include "encode/encoders.h"
 #include "encode/floatstream.h"
 #include "encode/wavsource.h"

@@ -1,7 +1,8 @@
 // MP3: libmp3lame at a constant bit rate, with the LAME info frame first
 // (it carries the encoder delay and padding, so decoders give the exact
 // length back).
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
+#include "base/filecopy.h"
 #include "encode/encoders.h"
 
 #include <lame/lame.h>
@@ -76,7 +77,7 @@ QString Mp3Writer::finish()
     unsigned char tag[2880];
     const size_t size = lame_get_lametag_frame(lame_, tag, sizeof tag);
     if (size > 0 && size <= sizeof tag && ::pwrite(out_.fd(), tag, size, 0) != ssize_t(size))
-        return systemError(errno);
+        return lastSystemError();
     return {};
 }
 

@@ -1,6 +1,6 @@
 // Opus: libopusenc at 128 kbit/s, fed at 48 kHz (the source resampled with
 // libsoxr), its pages written to the output's descriptor.
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
 #include "encode/encoders.h"
 
 #include "encode/wavsource.h"

@@ -1,6 +1,6 @@
 // Ogg Vorbis: libvorbisenc at quality 6 in variable bit rate, its packets
 // put into Ogg pages with libogg and written to the output's descriptor.
-#include "encode/atomicoutput.h"
+#include "base/atomicsave.h"
 #include "encode/encoders.h"
 #include "encode/wavsource.h"
 
