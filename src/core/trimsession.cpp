@@ -134,8 +134,7 @@ Outcome TrimSession::cut()
     const int in = *markIn_, out = *markOut_, length = clip_->lengthMs;
     const FadeLengths fades = fades_;
     const Outcome done = edit(QStringLiteral("Cut"), [&](const QString &file) {
-        return fades.any() ? cutAndFadeClipFile(paths_, file, in, out, length, fades)
-                           : cutClipFile(paths_, file, in, out, length);
+        return cutClipFile(paths_, file, in, out, length, fades);
     });
     if (done) {
         setMode(EditMode::Play);
@@ -183,19 +182,21 @@ void TrimSession::clearHistory()
     emit historyChanged();
 }
 
-Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs)
+Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
+                    const FadeLengths &fades)
 {
     AppPaths::ensurePrivateDir(paths.scratchDir);
     const QString temp = paths.scratchFile(QStringLiteral("temp.wav"));
     const QString temp2 = paths.scratchFile(QStringLiteral("temp2.wav"));
-    const QString part = clipFile + QStringLiteral(".part");
     auto cleanUp = [&] {
         QFile::remove(temp2);
         QFile::remove(temp);
-        QFile::remove(part);
     };
     cleanUp();
-    const Outcome failed = Outcome::failure(QStringLiteral("The clip %1 could not be cut; it is unchanged.").arg(clipFile));
+    const Outcome failed = Outcome::failure(
+        (fades.any() ? QStringLiteral("The clip %1 could not be cut and faded; it is unchanged.")
+                     : QStringLiteral("The clip %1 could not be cut; it is unchanged."))
+            .arg(clipFile));
     if (!QFile::copy(clipFile, temp)) {
         cleanUp();
         return failed;
@@ -216,31 +217,10 @@ Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int 
     bool ok = true;
     for (const QString &command : commands)
         ok = mciSendStringA(command) == 0 && ok;
+    // The fades work on the cut copy too, so that the clip changes once.
+    ok = ok && readWavInfo(temp2).ok && (!fades.any() || fadeClip(temp2, fades.inSeconds, fades.outSeconds));
     // The clip is replaced only by a complete, readable result.
-    if (!ok || !readWavInfo(temp2).ok || !QFile::copy(temp2, part) || !replaceFile(part, clipFile)) {
-        cleanUp();
-        return failed;
-    }
+    ok = ok && copyFileAtomically(temp2, clipFile);
     cleanUp();
-    return Outcome::success();
-}
-
-Outcome cutAndFadeClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
-                           const FadeLengths &fades)
-{
-    // Both steps work on a copy in the scratch folder, so that the clip
-    // changes once, and only when both worked.
-    AppPaths::ensurePrivateDir(paths.scratchDir);
-    const QString work = paths.scratchFile(QStringLiteral("edit.wav"));
-    Outcome done = copyFileAtomically(clipFile, work);
-    if (done)
-        done = cutClipFile(paths, work, in, out, lengthMs);
-    if (done)
-        done = fadeClip(work, fades.inSeconds, fades.outSeconds);
-    if (done)
-        done = copyFileAtomically(work, clipFile);
-    QFile::remove(work);
-    if (!done)
-        return Outcome::failure(QStringLiteral("The clip %1 could not be cut and faded; it is unchanged.").arg(clipFile));
-    return done;
+    return ok ? Outcome::success() : failed;
 }

@@ -111,10 +111,8 @@ private:
 };
 
 // Cuts `clipFile` to [in, out) of a clip of `lengthMs` through the waveaudio
-// commands, in the scratch folder; the clip is replaced only by a complete,
-// readable result.
-Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs);
-// The same, then the fades over what is kept; the clip is replaced once,
-// when both steps worked.
-Outcome cutAndFadeClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
-                           const FadeLengths &fades);
+// commands, in the scratch folder, then fades what is kept when `fades` asks
+// for it; the clip is replaced once, only by a complete, readable result of
+// both steps.
+Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
+                    const FadeLengths &fades = {});
