@@ -4,12 +4,10 @@
 #include "encode/encoders.h"
 #include "encode/wavsource.h"
 
-#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <soxr.h>
 
 namespace {
 constexpr qint64 kBlockFrames = 16384;
@@ -28,49 +26,18 @@ FloatStream::FloatStream(WavSource &source, int rate, int channels)
     read_.resize(size_t(kBlockFrames * source.channels()));
     if (rate_ == source.rate())
         return;
-    soxr_error_t err = nullptr;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    soxr_ = soxr_create(source.rate(), rate_, unsigned(channels_), &err, &io, &quality, nullptr);
-    if (err)
-        fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(QString::fromUtf8(err)));
+    resampler_ = std::make_unique<Resampler>(source.rate(), rate_, unsigned(channels_));
+    if (!resampler_->ok())
+        fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
 }
 
-FloatStream::~FloatStream()
-{
-    if (soxr_)
-        soxr_delete(soxr_);
-}
+FloatStream::~FloatStream() = default;
 
 bool FloatStream::fail(const QString &why)
 {
     if (error_.isEmpty())
         error_ = why;
     return false;
-}
-
-bool FloatStream::resample(const float *in, size_t frames, bool last)
-{
-    const double ratio = double(rate_) / double(source_.rate());
-    resampled_.resize(size_t(std::ceil(double(frames) * ratio) + 256) * size_t(channels_));
-    size_t taken = 0, made = 0;
-    // The input is taken whole; the end flushes until soxr has no more.
-    while (true) {
-        size_t inDone = 0, outDone = 0;
-        if (made == resampled_.size() / size_t(channels_))
-            resampled_.resize(resampled_.size() * 2);
-        const soxr_error_t err = soxr_process(soxr_, last ? nullptr : in + taken * size_t(channels_), last ? 0 : frames - taken,
-                                              &inDone, resampled_.data() + made * size_t(channels_),
-                                              resampled_.size() / size_t(channels_) - made, &outDone);
-        if (err)
-            return fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(QString::fromUtf8(err)));
-        taken += inDone;
-        made += outDone;
-        if (last ? outDone == 0 : taken == frames)
-            break;
-    }
-    resampled_.resize(made * size_t(channels_));
-    return true;
 }
 
 double FloatStream::fraction() const { return source_.fraction(); }
@@ -90,13 +57,14 @@ bool FloatStream::next(const float *&frames, qint64 &count)
         block = mapped_.data();
     }
     ended_ = got == 0;
-    if (!soxr_) {
+    if (!resampler_) {
         frames = block;
         count = got;
         return !ended_;
     }
-    if (!resample(block, size_t(got), ended_))
-        return false;
+    // The end flushes what the filter still holds.
+    if (!(ended_ ? resampler_->finish(resampled_) : resampler_->process(block, size_t(got), resampled_)))
+        return fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
     frames = resampled_.data();
     count = qint64(resampled_.size()) / channels_;
     // The flush at the end may still hand out a block.

@@ -2,11 +2,13 @@
 // The source as the interleaved float frames an encoder takes: mono doubled
 // into stereo when stereo is asked for, the rate changed with libsoxr when
 // another is asked for. Hands out blocks until the source ends.
+#include "base/resampler.h"
+
 #include <QString>
+#include <memory>
 #include <vector>
 
 class WavSource;
-struct soxr;
 
 class FloatStream {
 public:
@@ -29,10 +31,9 @@ public:
 
 private:
     bool fail(const QString &why);
-    bool resample(const float *in, size_t frames, bool last);
 
     WavSource &source_;
-    soxr *soxr_ = nullptr;
+    std::unique_ptr<Resampler> resampler_; // when the rate changes
     int rate_, channels_;
     bool ended_ = false;
     QString error_;

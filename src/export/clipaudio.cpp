@@ -1,7 +1,7 @@
 #include "export/clipaudio.h"
 
 #include "base/filecopy.h"
-#include "export/resampler.h"
+#include "base/resampler.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "export/resampler.h"
+#include "base/resampler.h"
 
 #include <algorithm>
 #include <soxr.h>
