@@ -84,13 +84,14 @@ void RingtoneExport::CmdSaveRingtone_Click()
                              : joined.failure());
         return;
     }
-    if (const std::optional<double> limit = ringtoneLimitSeconds(job.format); limit && secondsOf(source_) > *limit) {
+    const std::optional<double> limit = ringtoneLimitSeconds(job.format);
+    if (const double seconds = limit ? secondsOf(source_) : 0; limit && seconds > *limit) {
         const dialogs::Answer answer = dialogs::MsgBox(
             &context_.window,
             QStringLiteral("The ringtone would be %1 s long, longer than the %2 s a phone plays.\n\n"
                            "Keep only its first %2 s, fading out over the last second?\n"
                            "(No saves it whole.)")
-                .arg(std::lround(secondsOf(source_)))
+                .arg(std::lround(seconds))
                 .arg(*limit),
             dialogs::Buttons::YesNo, applicationTitle(), dialogs::Icon::Question);
         if (answer == dialogs::Answer::Yes) {
