@@ -7,9 +7,19 @@
 //   prints the analysis's wall ms and then the candidates (start-end s)
 // bench_analysis beats CLIP.wav
 //   finds the clip's beats; prints the wall ms and the number of beats
+// bench_analysis setsong OUT.wav SEED
+//   writes the evaluation set's song of that seed (songset.h; 44.1 kHz mono
+//   16-bit) and prints its sections
+// bench_analysis set FIRST_SEED COUNT
+//   finds the chorus of COUNT songs of the evaluation set (songset.h), from
+//   seed FIRST_SEED on; prints a line a song and then the summary line
+//   "set SONGS MEAN_F1 WORST_F1 WORST_SEED STARTS_WITHIN_1.5S CHORUS_IN_FIRST_3
+//   MEAN_START_ERROR_S MEAN_MS MAX_MS"
 // Exit 1 when the clip cannot be read or written.
 #include "analysis/beats.h"
 #include "analysis/chorus.h"
+#include "chorusscore.h"
+#include "songset.h"
 #include "testsongs.h"
 
 #include <chrono>
@@ -24,18 +34,62 @@ namespace {
 using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
 
-int writeSong(const char *path, const char *form, double bpm)
+int writeAudio(const char *path, const TestAudio &audio)
 {
-    const TestSong song = makeSong({form, bpm, 0, 44100, 2, 1});
     SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 2;
+    info.samplerate = audio.rate;
+    info.channels = audio.channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE *f = sf_open(path, SFM_WRITE, &info);
     if (!f)
         return 1;
-    const bool ok = sf_writef_float(f, song.audio.samples.data(), song.audio.frames()) == song.audio.frames();
+    const bool ok = sf_writef_float(f, audio.samples.data(), audio.frames()) == audio.frames();
     return sf_close(f) == 0 && ok ? 0 : 1;
+}
+
+int writeSetSong(const char *path, uint32_t seed)
+{
+    const TestSong song = makeSetSong(seed, 44100);
+    std::printf("%s\n", song.description.c_str());
+    for (const SongSection &s : song.sections)
+        std::printf("%c %.2f-%.2f\n", s.kind, s.startSec, s.endSec);
+    return writeAudio(path, song.audio);
+}
+
+int measureSet(uint32_t first, int count)
+{
+    double sumF1 = 0, worstF1 = 2, sumError = 0, sumMs = 0, maxMs = 0;
+    int within = 0, inFirstThree = 0;
+    uint32_t worstSeed = first;
+    for (uint32_t seed = first; seed < first + uint32_t(count); ++seed) {
+        const TestSong song = makeSetSong(seed);
+        const TestAudio &a = song.audio;
+        const Clock::time_point start = Clock::now();
+        const ChorusResult r = findChorus(PcmSource::fromBuffer(a.samples.data(), a.frames(), a.channels, a.rate));
+        const double ms = msSince(start);
+        const ProposalScore first = r.candidates.empty() ? ProposalScore{} : scoreProposal(r.candidates.front(), song.sections);
+        const bool three = chorusAmongFirst(r, song.sections, 3);
+        std::printf("%s: F1 %.2f, start off by %.2f s, chorus in the first three: %s, %.0f ms\n  choruses", song.description.c_str(),
+                    first.f1, std::min(first.startError, 999.0), three ? "yes" : "NO", ms);
+        for (const SongSection &c : song.sections)
+            if (c.kind == 'C')
+                std::printf(" %.1f-%.1f", c.startSec, c.endSec);
+        std::printf("\n  proposals");
+        for (const ChorusCandidate &c : r.candidates)
+            std::printf(" %.1f-%.1f", c.startSec, c.endSec);
+        std::printf("%s\n", r.error.isEmpty() ? "" : qPrintable(" " + r.error));
+        sumF1 += first.f1;
+        sumError += std::min(first.startError, 60.0);
+        within += first.startError <= 1.5;
+        inFirstThree += three;
+        sumMs += ms;
+        maxMs = std::max(maxMs, ms);
+        if (first.f1 < worstF1)
+            worstF1 = first.f1, worstSeed = seed;
+    }
+    std::printf("set %d %.3f %.3f %u %d %d %.2f %.0f %.0f\n", count, sumF1 / count, worstF1, worstSeed, within, inFirstThree,
+                sumError / count, sumMs / count, maxMs);
+    return 0;
 }
 
 } // namespace
@@ -43,9 +97,13 @@ int writeSong(const char *path, const char *form, double bpm)
 int main(int argc, char **argv)
 {
     if (argc == 5 && !std::strcmp(argv[1], "song"))
-        return writeSong(argv[2], argv[3], std::atof(argv[4]));
+        return writeAudio(argv[2], makeSong({argv[3], std::atof(argv[4]), 0, 44100, 2, 1}).audio);
+    if (argc == 4 && !std::strcmp(argv[1], "setsong"))
+        return writeSetSong(argv[2], uint32_t(std::atol(argv[3])));
+    if (argc == 4 && !std::strcmp(argv[1], "set") && std::atoi(argv[3]) > 0)
+        return measureSet(uint32_t(std::atol(argv[2])), std::atoi(argv[3]));
     if (argc != 3 || (std::strcmp(argv[1], "chorus") && std::strcmp(argv[1], "beats"))) {
-        std::fprintf(stderr, "usage: %s song OUT.wav FORM BPM | chorus CLIP.wav | beats CLIP.wav\n", argv[0]);
+        std::fprintf(stderr, "usage: %s song OUT.wav FORM BPM | setsong OUT.wav SEED | chorus CLIP.wav | beats CLIP.wav | set FIRST_SEED COUNT\n", argv[0]);
         return 2;
     }
     const Clock::time_point start = Clock::now();

@@ -86,6 +86,11 @@ table_row() {
   echo "@row | $1 | $2 ms | $3 ms | $(ratio "$2" "$3")× | $(mib "${ours[0]}") / $(mib "${ref[0]}") |" \
        "${ours[1]:-–} / ${ref[1]:-–} ms |"
 }
+# figures_row TASK OURS REFERENCE: a line of figures that are not times
+# (a quality measure), with no ratio, memory or processor time.
+figures_row() {
+  echo "@row | $1 | $2 | $3 | – | – | – |"
+}
 table_header() {
   echo "| task | ours (median) | reference (median) | ratio | peak memory (ours / reference) | CPU time of one whole run (ours / reference) |"
   echo "|---|---|---|---|---|---|"

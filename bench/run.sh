@@ -47,6 +47,7 @@ bench startup.sh "$build" "$((runs * 2 - 1))"
 bench waveform.sh "$build" "$runs"
 bench loudness.sh "$build" "$runs"
 bench chorus.sh "$build" "$runs"
+bench chorus_set.sh "$build"
 bench beats.sh "$build" "$runs"
 sound_server
 bench record_soak.sh 1 "$build" # the short form: one minute

@@ -5,17 +5,9 @@
 #include <numbers>
 #include <random>
 
-namespace {
+namespace synth {
 
 constexpr double twoPi = 2 * std::numbers::pi;
-constexpr int tableSize = 4096;
-
-// One cycle of a sound made of harmonics of the given amplitudes.
-struct Timbre {
-    std::vector<float> cycle;
-    double attackSec, releaseSec; // a pluck has no sustain: release from the attack on
-    bool plucked;
-};
 
 Timbre timbre(std::initializer_list<double> harmonics, double attack, double release, bool plucked)
 {
@@ -31,7 +23,6 @@ Timbre timbre(std::initializer_list<double> harmonics, double attack, double rel
 
 double hzOf(double midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
 
-// Adds a note of `timbre` to the mono buffer.
 void addNote(std::vector<float> &out, int rate, const Timbre &t, double startSec, double seconds, double midi, double gain)
 {
     const size_t from = size_t(startSec * rate);
@@ -72,6 +63,12 @@ void addKick(std::vector<float> &out, int rate, double startSec, double gain)
         out[from + i] += float(gain * std::exp(-s / 0.08) * std::sin(phase));
     }
 }
+
+} // namespace synth
+
+using namespace synth;
+
+namespace {
 
 struct Chord {
     int root;     // MIDI note of the bass, octave 2
@@ -147,6 +144,8 @@ void addSection(std::vector<float> &out, int rate, const SongSection &sec, doubl
     }
 }
 
+} // namespace
+
 TestAudio spread(std::vector<float> mono, int rate, int channels)
 {
     TestAudio a;
@@ -162,8 +161,6 @@ TestAudio spread(std::vector<float> mono, int rate, int channels)
             a.samples[i * size_t(channels) + size_t(c)] = mono[i] * (c == 0 ? 0.9f : 0.7f);
     return a;
 }
-
-} // namespace
 
 TestSong makeSong(const SongPlan &plan)
 {

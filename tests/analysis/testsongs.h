@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,7 @@ struct TestAudio {
 };
 
 struct SongSection {
-    char kind;  // I intro, V verse, C chorus, B bridge, O outro
+    char kind;  // I intro, V verse, P pre-chorus, C chorus, B bridge, S solo, O outro
     double startSec;
     double endSec;
 };
@@ -32,6 +34,7 @@ struct SongPlan {
 struct TestSong {
     TestAudio audio;
     std::vector<SongSection> sections;
+    std::string description; // what the song is made of, for messages
 };
 
 // Intro and outro last four bars, the other sections eight, a chord a bar;
@@ -45,3 +48,27 @@ TestAudio makeClickTrack(double bpm, double seconds, double firstClickSec, int r
 TestAudio makeSpeechLike(double seconds, int rate, uint32_t seed);
 TestAudio makeTone(double seconds, double hz, int rate);
 TestAudio makeSilence(double seconds, int rate);
+
+// The instruments the songs are played with, for other song generators.
+namespace synth {
+
+constexpr int tableSize = 4096;
+
+// One cycle of a sound made of harmonics of the given amplitudes.
+struct Timbre {
+    std::vector<float> cycle;
+    double attackSec, releaseSec; // a pluck has no sustain: release from the attack on
+    bool plucked;
+};
+
+Timbre timbre(std::initializer_list<double> harmonics, double attack, double release, bool plucked);
+double hzOf(double midi);
+// Adds a note of `t` to the mono buffer `out`.
+void addNote(std::vector<float> &out, int rate, const Timbre &t, double startSec, double seconds, double midi, double gain);
+void addNoiseBurst(std::vector<float> &out, int rate, double startSec, double decaySec, double gain, std::mt19937 &rng);
+void addKick(std::vector<float> &out, int rate, double startSec, double gain);
+
+} // namespace synth
+
+// The mono buffer as `channels` channels, a little quieter on the right.
+TestAudio spread(std::vector<float> mono, int rate, int channels);
