@@ -55,8 +55,6 @@ public:
     Result(Failure failure) : failure_(std::move(failure)) {}
     static Result failure(const QString &why) { return Result(Failure{why, {}, {}, false}); }
     static Result success() { return Result(); }
-    // Success when `why` is empty: for the calls that report failure as text.
-    static Result fromError(const QString &why) { return why.isEmpty() ? Result() : failure(why); }
 
     bool ok() const { return !failure_; }
     explicit operator bool() const { return ok(); }

@@ -12,7 +12,7 @@
 //
 // Everything little-endian.  The header is written as three pieces: the
 // RIFF part (12 bytes), the format chunk (24 bytes) and the data chunk head
-// (8 bytes).  For reading WAV files of any layout see audio/wavformat.h.
+// (8 bytes).  For reading WAV files of any layout see base/wavformat.h.
 
 #include <QByteArray>
 #include <QtGlobal>

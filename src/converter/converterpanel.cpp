@@ -87,7 +87,6 @@ void ConverterPanel::choose(bool save, const QString &filter, QLineEdit *box, co
         ComFileOpen->InitDir = context_.workspace.settings().BaseFolder;
         ComFileOpen->ShowSave();
     } else {
-        ComFileOpen->Flags = 4096;
         ComFileOpen->ShowOpen();
     }
     box->setText(ComFileOpen->FileName);

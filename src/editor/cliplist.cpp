@@ -64,8 +64,6 @@ void ClipList::selectQuietly(int row)
 
 void ClipList::CmdAdd_Click()
 {
-    cmdopen_->CancelError = true;
-    cmdopen_->Flags = 528388;
     cmdopen_->DialogTitle = QStringLiteral("Select a file to Convert");
     cmdopen_->FileName.clear();
     cmdopen_->Filter = QStringLiteral("Audio files (*.wav;*.mp3)|*.wav;*.mp3");

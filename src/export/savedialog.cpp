@@ -4,11 +4,9 @@
 
 bool askSaveName(CommonDialog &dialog, const QString &filter, const QString &baseFolder)
 {
-    dialog.CancelError = true;
     dialog.Filter = filter;
     dialog.FileName = QString();
     dialog.InitDir = baseFolder;
     dialog.DefaultExt = QString();
-    dialog.Flags = 0;
     return dialog.ShowSave();
 }

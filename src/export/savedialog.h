@@ -5,5 +5,5 @@ class CommonDialog;
 
 // Asks for the file a list export saves to, in the dialog the exports share:
 // the given filter, no name, opening in the base folder, no default
-// extension, Cancel as an error. False when the user cancelled.
+// extension. False when the user cancelled.
 bool askSaveName(CommonDialog &dialog, const QString &filter, const QString &baseFolder);

@@ -82,8 +82,9 @@ TEST_F(ConverterTest, ChoosersShareOneDialogAndCancelEmptiesTheBox)
     EXPECT_EQ(panel->txtsavewav->text(), env.paths().homeDir + "/out.wav");
     ASSERT_EQ(dialogs.fileRequests.size(), 2);
     EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("MP3 File(*.mp3)|*.mp3"));
-    EXPECT_EQ(dialogs.fileRequests[0].flags, 4096);
-    EXPECT_EQ(dialogs.fileRequests[1].flags, 4096) << "kept from the last chooser";
+    EXPECT_FALSE(dialogs.fileRequests[0].save);
+    EXPECT_TRUE(dialogs.fileRequests[1].save);
+    EXPECT_EQ(dialogs.fileRequests[1].filter, QStringLiteral("Wav File(*.wav)|*.wav"));
     EXPECT_EQ(dialogs.fileRequests[1].initDir, form->settings().BaseFolder);
 
     panel->CmdopenMp3->click(); // cancelled

@@ -1,6 +1,7 @@
 #include "core/workspace.h"
 #include "core/cliplist.h"
 #include "exportfixture.h"
+#include "testwav.h"
 
 #include "editor/clipeditorpanel.h"
 
@@ -12,24 +13,13 @@
 
 namespace {
 
-QByteArray le(quint32 v, int bytes)
-{
-    QByteArray out;
-    for (int i = 0; i < bytes; ++i)
-        out.append(char((v >> (8 * i)) & 0xFF));
-    return out;
-}
-
 QString quoted(const QString &path) { return QLatin1Char('\'') + path + QLatin1Char('\''); }
 
 } // namespace
 
 QByteArray wavBytes(int channels, int rate, int bits, const QByteArray &audio)
 {
-    const int align = channels * bits / 8;
-    return "RIFF" + le(quint32(audio.size() + 36), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(quint32(channels), 2) +
-           le(quint32(rate), 4) + le(quint32(rate) * quint32(align), 4) + le(quint32(align), 2) + le(quint32(bits), 2) + "data" +
-           le(quint32(audio.size()), 4) + audio;
+    return canonicalWav(channels, rate, bits, audio);
 }
 
 QByteArray audioPattern(int size, int seed)
@@ -42,7 +32,7 @@ QByteArray audioPattern(int size, int seed)
 
 qint32 le32(const QByteArray &bytes, int offset) { return qFromLittleEndian<qint32>(bytes.constData() + offset); }
 
-void putLe32(QByteArray &bytes, int offset, qint32 value) { bytes.replace(offset, 4, le(quint32(value), 4)); }
+void putLe32(QByteArray &bytes, int offset, qint32 value) { bytes.replace(offset, 4, le32(quint32(value))); }
 
 ExportFixture::ExportFixture() : form(std::make_unique<Frmmain>(env.paths()))
 {

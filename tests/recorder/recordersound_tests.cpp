@@ -69,7 +69,7 @@ protected:
         if (!bass->BASS_RecordInit(-1)) {
             const int code = bass->BASS_ErrorGetCode();
             if (code == BASS_ERROR_DEVICE)
-                GTEST_SKIP() << "the audio library does not record yet";
+                GTEST_SKIP() << "the sound server offers no recording device";
             FAIL() << "BASS_RecordInit failed with " << code;
         }
         bass->BASS_RecordFree();

@@ -108,7 +108,6 @@ bool CommonDialog::show(bool save)
     r.initDir = InitDir;
     r.fileName = FileName;
     r.defaultExt = DefaultExt;
-    r.flags = Flags;
     r.filterIndex = FilterIndex;
     std::optional<dialogs::FileAnswer> chosen = dialogs::presenter().file(owner_, r);
     if (!chosen || chosen->path.isEmpty()) {

@@ -28,7 +28,6 @@ struct FileRequest {
     QString initDir;
     QString fileName;
     QString defaultExt;
-    int flags = 0;
     int filterIndex = 1; // the filter shown first, counted from 1
 };
 
@@ -60,18 +59,18 @@ QString qtFilter(const QString &filter);
 } // namespace dialogs
 
 // A common file dialog: properties set before it is shown, FileName read
-// after. Cancel leaves FileName empty and makes Show* return false.
+// after. The open dialog takes only a file that exists; the save dialog any
+// name (the caller asks before replacing). Cancel leaves FileName empty and
+// makes Show* return false, which every caller takes as the end of its work.
 class CommonDialog : public QObject {
     Q_OBJECT
 public:
     explicit CommonDialog(QWidget *owner, const QString &name);
 
     QString Filter, FileName, DialogTitle, InitDir, DefaultExt;
-    int Flags = 0;
     // The filter shown first and, after Show*, the one the user left chosen
     // (counted from 1).
     int FilterIndex = 1;
-    bool CancelError = false;
 
     bool ShowOpen();
     bool ShowSave();

@@ -2,44 +2,16 @@
 // gives a stream that decodes what there is and whose length says so. (Each
 // reader over bad input directly: reader_table_tests.cpp.)
 #include "bass_fixtures.h"
+#include "testenv.h"
+#include "testwav.h"
 
 #include <QFile>
 
 namespace {
 
-bool saveBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void le32(QByteArray &b, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
 QByteArray wavHeader(quint32 dataSize, quint16 channels = 2, quint32 rate = 44100)
 {
-    QByteArray h("RIFF");
-    le32(h, dataSize + 36);
-    h += "WAVEfmt ";
-    le32(h, 16);
-    h.append('\x01').append('\0');
-    h.append(char(channels)).append('\0');
-    le32(h, rate);
-    le32(h, rate * channels * 2);
-    h.append(char(channels * 2)).append('\0');
-    h.append(char(16)).append('\0');
-    h += "data";
-    le32(h, dataSize);
-    return h;
+    return canonicalWav(channels, int(rate), 16, {}, dataSize);
 }
 
 } // namespace
@@ -51,7 +23,7 @@ protected:
     void tryEveryWay(const QString &file, bool expectFailure)
     {
         const QByteArray native = QFile::encodeName(file);
-        const QByteArray bytes = fileBytes(file);
+        const QByteArray bytes = readFile(file);
         std::vector<std::pair<DWORD, int>> handles; // each handle with the code its call left
         auto take = [&](DWORD h) { handles.emplace_back(h, bass().BASS_ErrorGetCode()); };
         take(bass().BASS_StreamCreateFile(0, native.constData(), 0, 0, BASS_STREAM_DECODE));
@@ -96,7 +68,7 @@ protected:
 
 TEST_F(BassBadInput, EmptyFile)
 {
-    ASSERT_TRUE(saveBytes(path("empty.mp3"), {}));
+    ASSERT_TRUE(writeFile(path("empty.mp3"), {}));
     expectFormatError(path("empty.mp3"));
     char nothing = 0;
     EXPECT_EQ(bass().BASS_StreamCreateFile(1, &nothing, 0, 0, 0), 0u);
@@ -118,13 +90,13 @@ TEST_F(BassBadInput, MissingFileOrFolder)
 TEST_F(BassBadInput, TruncatedMp3)
 {
     const QString mp3 = lameFile();
-    const QByteArray whole = fileBytes(mp3);
+    const QByteArray whole = readFile(mp3);
     const qsizetype fullPcm = decode(open(mp3)).pcm.size();
     // Cut in the middle, in the middle of a frame: what is there decodes, no
     // more, and the length says so at the end. (Every reader over cut-off
     // files of its formats: reader_table_tests.cpp.)
     const QString half = path("half.mp3");
-    ASSERT_TRUE(saveBytes(half, whole.left(whole.size() / 2 + 77)));
+    ASSERT_TRUE(writeFile(half, whole.left(whole.size() / 2 + 77)));
     const DWORD h = open(half);
     ASSERT_NE(h, 0u) << bass().BASS_ErrorGetCode();
     const Decoded d = decode(h);
@@ -139,11 +111,11 @@ TEST_F(BassBadInput, TruncatedMp3)
 
 TEST_F(BassBadInput, Mp3WhoseTagClaimsMoreThanTheFileHolds)
 {
-    const QByteArray audio = fileBytes(lameFile());
+    const QByteArray audio = readFile(lameFile());
     QByteArray tag("ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10); // 256 MB of tag
     tag += QByteArray("TIT2\x00\x00\x00\x05\x00\x00\x00Song", 15);
     const QString file = path("bigtag.mp3");
-    ASSERT_TRUE(saveBytes(file, tag + audio));
+    ASSERT_TRUE(writeFile(file, tag + audio));
     expectFormatError(file);
 }
 
@@ -152,7 +124,7 @@ TEST_F(BassBadInput, WavWithHugeDataSize)
     // A header that claims ~2 GB of samples over no samples at all: what
     // there is is no samples, a stream that has ended at once.
     const QString none = path("huge-empty.wav");
-    ASSERT_TRUE(saveBytes(none, wavHeader(0x7FFFFF00u)));
+    ASSERT_TRUE(writeFile(none, wavHeader(0x7FFFFF00u)));
     const DWORD e = open(none);
     ASSERT_NE(e, 0u) << bass().BASS_ErrorGetCode();
     EXPECT_EQ(bass().BASS_ChannelGetLength(e), 0u);
@@ -163,7 +135,7 @@ TEST_F(BassBadInput, WavWithHugeDataSize)
     for (int i = 0; i < samples.size(); ++i)
         samples[i] = char(i * 7);
     const QString some = path("huge.wav");
-    ASSERT_TRUE(saveBytes(some, wavHeader(0xFFFFFFF0u) + samples));
+    ASSERT_TRUE(writeFile(some, wavHeader(0xFFFFFFF0u) + samples));
     const DWORD h = open(some);
     if (h == 0) {
         EXPECT_NE(bass().BASS_ErrorGetCode(), 0);

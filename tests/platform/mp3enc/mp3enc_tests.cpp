@@ -2,6 +2,7 @@
 // ffmpeg and mpg123.
 #include "platform/mp3enc/mp3enc.h"
 #include "testenv.h"
+#include "testwav.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,9 +38,6 @@ QString soxTone(const QString &path, int rate, int channels, const QString &extr
     return path;
 }
 
-void put16(QByteArray &b, quint16 v) { char c[2]; qToLittleEndian(v, c); b.append(c, 2); }
-void put32(QByteArray &b, quint32 v) { char c[4]; qToLittleEndian(v, c); b.append(c, 4); }
-
 // A 16-bit WAV of a 1 kHz tone written by hand: a LIST chunk before the
 // data, optionally WAVE_FORMAT_EXTENSIBLE.
 QByteArray handWav(int rate, int channels, double seconds, bool list, bool extensible)
@@ -49,39 +47,14 @@ QByteArray handWav(int rate, int channels, double seconds, bool list, bool exten
     for (int i = 0; i < frames; ++i) {
         const auto s = qint16(std::lround(12000 * std::sin(2 * M_PI * 1000.0 * i / rate)));
         for (int c = 0; c < channels; ++c)
-            put16(data, quint16(s));
+            data += le16(quint16(s));
     }
-    QByteArray fmt;
-    put16(fmt, extensible ? 0xFFFE : 1);
-    put16(fmt, quint16(channels));
-    put32(fmt, quint32(rate));
-    put32(fmt, quint32(rate * channels * 2));
-    put16(fmt, quint16(channels * 2));
-    put16(fmt, 16);
-    if (extensible) {
-        put16(fmt, 22);
-        put16(fmt, 16);
-        put32(fmt, channels == 2 ? 3 : 4);
-        fmt.append(QByteArray::fromHex("0100000000001000800000aa00389b71"));
-    }
-    QByteArray body("WAVE");
-    body += "fmt ";
-    put32(body, quint32(fmt.size()));
-    body += fmt;
-    if (list) {
-        QByteArray info("INFOICMT");
-        put32(info, 7);
-        info += QByteArray("a test\0\0", 8); // 7 bytes and the pad byte
-        body += "LIST";
-        put32(body, quint32(info.size()));
-        body += info;
-    }
-    body += "data";
-    put32(body, quint32(data.size()));
-    body += data;
-    QByteArray file("RIFF");
-    put32(file, quint32(body.size()));
-    return file + body;
+    QByteArray fmt = fmtBody(extensible ? 0xFFFE : 1, quint16(channels), quint32(rate), 16);
+    if (extensible)
+        fmt += le16(22) + le16(16) + le32(channels == 2 ? 3 : 4)
+               + QByteArray::fromHex("0100000000001000800000aa00389b71");
+    const QByteArray listChunk = riffChunk("LIST", "INFO" + riffChunk("ICMT", QByteArray("a test", 7)));
+    return riffWave(riffChunk("fmt ", fmt) + (list ? listChunk : QByteArray()) + riffChunk("data", data));
 }
 
 struct Probe {

@@ -2,6 +2,7 @@
 #include "base/wavformat.h"
 #include "base/wavheader.h"
 #include "support/testenv.h"
+#include "support/testwav.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,21 +14,8 @@
 
 namespace {
 
-QByteArray le16(quint16 v) { QByteArray b(2, 0); qToLittleEndian<quint16>(v, b.data()); return b; }
-QByteArray le32(quint32 v) { QByteArray b(4, 0); qToLittleEndian<quint32>(v, b.data()); return b; }
-QByteArray chunk(const char *id, const QByteArray &body, bool pad = true)
-{
-    QByteArray c = QByteArray(id, 4) + le32(quint32(body.size())) + body;
-    if (pad && (body.size() & 1))
-        c.append('\0');
-    return c;
-}
-QByteArray fmtBody(quint16 tag, quint16 ch, quint32 rate, quint16 bits)
-{
-    const quint16 align = quint16(ch * bits / 8);
-    return le16(tag) + le16(ch) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
-}
-QByteArray riff(const QByteArray &chunks) { return "RIFF" + le32(quint32(chunks.size() + 4)) + "WAVE" + chunks; }
+QByteArray chunk(const char *id, const QByteArray &body, bool pad = true) { return riffChunk(id, body, pad); }
+QByteArray riff(const QByteArray &chunks) { return riffWave(chunks); }
 QByteArray ramp(int n) { QByteArray b; for (int i = 0; i < n; ++i) b.append(char(i * 7)); return b; }
 
 WavInfo infoOf(const QByteArray &bytes)
