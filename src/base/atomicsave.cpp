@@ -39,8 +39,19 @@ AtomicOutput::AtomicOutput(const QString &target) : target_(target)
 
 AtomicOutput::~AtomicOutput() { discard(); }
 
+QFile &AtomicOutput::device()
+{
+    if (!device_) {
+        device_ = std::make_unique<QFile>();
+        if (fd_ >= 0)
+            device_->open(fd_, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::DontCloseHandle);
+    }
+    return *device_;
+}
+
 void AtomicOutput::discard()
 {
+    device_.reset();
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -60,6 +71,7 @@ QString AtomicOutput::commit()
 {
     if (fd_ < 0)
         return error_;
+    device_.reset();
     struct stat old {};
     if (::stat(native(target_).constData(), &old) == 0 && S_ISREG(old.st_mode)
         && ::fchmod(fd_, old.st_mode & 07777) != 0)
@@ -75,12 +87,7 @@ QString AtomicOutput::commit()
     if (std::rename(native(temp_).constData(), native(target_).constData()) != 0)
         return lastSystemError();
     temp_.clear();
-    // The rename itself reaches the disk with the folder's sync.
-    const int dir = ::open(native(QFileInfo(target_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolderOf(target_);
     return {};
 }
 
@@ -105,4 +112,15 @@ Outcome copyFileAtomically(const QString &source, const QString &target,
     if (why.isEmpty())
         return Outcome::success();
     return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+}
+
+Outcome writeFileAtomically(const QString &target, const QByteArray &bytes)
+{
+    AtomicOutput out(target);
+    QString why = out.error();
+    if (why.isEmpty())
+        why = out.write(bytes.constData(), size_t(bytes.size()));
+    if (why.isEmpty())
+        why = out.commit();
+    return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
 }

@@ -3,6 +3,9 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+
+class QFile;
 
 // A file that appears at its target only when complete: written into a
 // hidden temporary file beside the target (".<name>.<random>.part"), synced,
@@ -22,6 +25,9 @@ public:
     int fd() const { return fd_; } // open for reading and writing, at offset 0
     // Appends at the descriptor's offset; empty, or the reason.
     QString write(const void *data, size_t size) const;
+    // The temporary file for writers that take a device; unbuffered, so
+    // every write has reached the descriptor when it returns.
+    QFile &device();
 
     // Gives the temporary file the permission bits of the file it replaces
     // (a new file keeps the usual ones, 0666 less the umask), syncs it,
@@ -33,7 +39,12 @@ private:
 
     QString target_, temp_, error_;
     int fd_ = -1;
+    std::unique_ptr<QFile> device_;
 };
+
+// Replaces the whole content of `target` with `bytes` through an
+// AtomicOutput; the failure's text is the reason alone.
+Outcome writeFileAtomically(const QString &target, const QByteArray &bytes);
 
 // Copies the file `source` to `target` through an AtomicOutput: `target` is
 // at every moment either its old content (or absent) or the complete copy.

@@ -1,8 +1,11 @@
 #include "base/filecopy.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -74,3 +77,13 @@ bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString 
 }
 
 QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void syncFolderOf(const QString &path)
+{
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}

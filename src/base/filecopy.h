@@ -11,5 +11,8 @@ bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString 
 // Writes all of `data` at the current position of `fd`.
 bool writeAll(int fd, const char *data, qint64 size, QString *error);
 
+// Syncs the folder that holds `path`, so that a rename into it reaches the disk.
+void syncFolderOf(const QString &path);
+
 // The words for errno, as the last failed system call left it.
 QString lastSystemError();

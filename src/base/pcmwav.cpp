@@ -1,9 +1,9 @@
 #include "base/pcmwav.h"
 
+#include "base/atomicsave.h"
 #include "base/wavheader.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <memory>
 #include <sndfile.h>
 #include <vector>
@@ -50,13 +50,17 @@ Outcome convertToPcmWav(const QString &source, const QString &target)
     if (blockAlign > 0xFFFF)
         return Outcome::failure(QStringLiteral("%1 has too many channels for a WAV clip.").arg(source));
 
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+    AtomicOutput atomic(target);
+    const auto cannotWrite = [&](const QString &why) {
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+    };
+    if (!atomic.error().isEmpty())
+        return cannotWrite(atomic.error());
+    QIODevice &out = atomic.device();
     WavHeader header = WavHeader::make(channels, quint32(info.samplerate), quint16(sampleBytes * 8), 0,
                                        narrow ? 1 : 3);
     if (!writeWavHeader(out, header))
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+        return cannotWrite(out.errorString());
 
     std::vector<char> block(size_t(kBlockFrames * blockAlign));
     qint64 dataSize = 0;
@@ -66,17 +70,17 @@ Outcome convertToPcmWav(const QString &source, const QString &target)
         if (got <= 0)
             break;
         const qint64 bytes = got * blockAlign;
-        if (dataSize + bytes > kWavMaxDataSize) {
-            out.cancelWriting();
+        if (dataSize + bytes > kWavMaxDataSize)
             return Outcome::failure(QStringLiteral("%1 is too long for a WAV clip (more than 2 GiB of samples).").arg(source));
-        }
         if (out.write(block.data(), bytes) != bytes)
-            return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+            return cannotWrite(out.errorString());
         dataSize += bytes;
     }
     if (sf_error(in.get()) != SF_ERR_NO_ERROR)
         return Outcome::failure(QStringLiteral("%1 could not be read to its end: %2").arg(source, QString::fromUtf8(sf_strerror(in.get()))));
-    if (!patchWavSizes(out, dataSize) || !out.commit())
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, out.errorString()));
+    if (!patchWavSizes(out, dataSize))
+        return cannotWrite(out.errorString());
+    if (const QString why = atomic.commit(); !why.isEmpty())
+        return cannotWrite(why);
     return Outcome::success();
 }

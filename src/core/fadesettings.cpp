@@ -1,11 +1,11 @@
 #include "core/fadesettings.h"
 
+#include "base/atomicsave.h"
 #include "edits/fades.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -49,10 +49,9 @@ FadeLengths readFadeSettings(const QString &path)
 Outcome writeFadeSettings(const QString &path, const FadeLengths &fades)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
     const QByteArray content = kFadeIn + '=' + QByteArray::number(fades.inSeconds) + '\n' + kFadeOut + '=' +
                                QByteArray::number(fades.outSeconds) + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return Outcome::failure(QStringLiteral("The settings could not be saved to %1: %2").arg(path, file.errorString()));
+    if (Outcome written = writeFileAtomically(path, content); !written)
+        return Outcome::failure(QStringLiteral("The settings could not be saved to %1: %2").arg(path, written.error()));
     return Outcome::success();
 }

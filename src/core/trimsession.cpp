@@ -1,6 +1,6 @@
 #include "core/trimsession.h"
 
-#include "base/atomicsave.h"
+#include "base/filecopy.h"
 #include "base/wavformat.h"
 #include "core/cliplist.h"
 #include "edits/fades.h"
@@ -8,6 +8,8 @@
 #include "platform/mci/waveaudio.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <cstdio>
 
 TrimSession::TrimSession(const ClipEntries &clips, const AppPaths &paths, QObject *parent)
     : QObject(parent), clips_(clips), paths_(paths), history_(paths.scratchDir)
@@ -134,12 +136,10 @@ Outcome TrimSession::cut()
     const int in = *markIn_, out = *markOut_, length = clip_->lengthMs;
     const FadeLengths fades = fades_;
     const Outcome done = edit(QStringLiteral("Cut"), [&](const QString &file) {
-        return cutClipFile(paths_, file, in, out, length, fades);
+        return cutClipFile(file, in, out, length, fades);
     });
-    if (done) {
+    if (done)
         setMode(EditMode::Play);
-        emit clipCut(clipFile());
-    }
     return done;
 }
 
@@ -182,27 +182,21 @@ void TrimSession::clearHistory()
     emit historyChanged();
 }
 
-Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
-                    const FadeLengths &fades)
+Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades)
 {
-    AppPaths::ensurePrivateDir(paths.scratchDir);
-    const QString temp = paths.scratchFile(QStringLiteral("temp.wav"));
-    const QString temp2 = paths.scratchFile(QStringLiteral("temp2.wav"));
-    auto cleanUp = [&] {
-        QFile::remove(temp2);
-        QFile::remove(temp);
-    };
-    cleanUp();
+    // The cut is written beside the clip, straight from the clip's samples
+    // (no copy of the clip first, nothing held in memory), faded there, and
+    // renamed over the clip once complete: the clip changes once, and the
+    // history keeps the file it replaces.
+    const QFileInfo where(clipFile);
+    const QString cut = where.absolutePath() + QStringLiteral("/.") + where.fileName() + QStringLiteral(".cut.part");
+    QFile::remove(cut);
     const Outcome failed = Outcome::failure(
         (fades.any() ? QStringLiteral("The clip %1 could not be cut and faded; it is unchanged.")
                      : QStringLiteral("The clip %1 could not be cut; it is unchanged."))
             .arg(clipFile));
-    if (!QFile::copy(clipFile, temp)) {
-        cleanUp();
-        return failed;
-    }
-    const QString quoted = QLatin1Char('"') + temp + QLatin1Char('"');
-    const QString quoted2 = QLatin1Char('"') + temp2 + QLatin1Char('"');
+    const QString quoted = QLatin1Char('"') + clipFile + QLatin1Char('"');
+    const QString quotedCut = QLatin1Char('"') + cut + QLatin1Char('"');
     // The first delete takes away what lies before Mark In; the second
     // names both ends shifted by Mark In and takes away what lies after
     // Mark Out.
@@ -211,16 +205,19 @@ Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int 
         QStringLiteral("delete voice1 from 0 to ") + QString::number(in),
         QStringLiteral("delete voice1 from ") + QString::number(out - in) + QStringLiteral(" to ") +
             QString::number(lengthMs - in),
-        QStringLiteral("save  voice1 ") + quoted2,
+        QStringLiteral("save  voice1 ") + quotedCut,
         QStringLiteral("close voice1"),
     };
     bool ok = true;
     for (const QString &command : commands)
         ok = mciSendStringA(command) == 0 && ok;
-    // The fades work on the cut copy too, so that the clip changes once.
-    ok = ok && readWavInfo(temp2).ok && (!fades.any() || fadeClip(temp2, fades.inSeconds, fades.outSeconds));
     // The clip is replaced only by a complete, readable result.
-    ok = ok && copyFileAtomically(temp2, clipFile);
-    cleanUp();
-    return ok ? Outcome::success() : failed;
+    ok = ok && readWavInfo(cut).ok && (!fades.any() || fadeClip(cut, fades.inSeconds, fades.outSeconds));
+    ok = ok && std::rename(QFile::encodeName(cut).constData(), QFile::encodeName(clipFile).constData()) == 0;
+    if (!ok) {
+        QFile::remove(cut);
+        return failed;
+    }
+    syncFolderOf(clipFile);
+    return Outcome::success();
 }

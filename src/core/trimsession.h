@@ -88,8 +88,6 @@ signals:
     void marksChanged();
     void modeChanged();
     void fadesChanged();
-    // The clip's file was replaced by the cut.
-    void clipCut(const QString &clipFile);
     // The clip's file was replaced by an edit, an undo or a redo.
     void clipEdited(const QString &clipFile);
     // What undo and redo can do has changed.
@@ -111,8 +109,7 @@ private:
 };
 
 // Cuts `clipFile` to [in, out) of a clip of `lengthMs` through the waveaudio
-// commands, in the scratch folder, then fades what is kept when `fades` asks
-// for it; the clip is replaced once, only by a complete, readable result of
-// both steps.
-Outcome cutClipFile(const AppPaths &paths, const QString &clipFile, int in, int out, int lengthMs,
-                    const FadeLengths &fades = {});
+// commands into a file beside it, then fades what is kept when `fades` asks
+// for it; the clip is replaced once (renamed over), only by a complete,
+// readable result of both steps.
+Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades = {});

@@ -1,7 +1,8 @@
 #include "edits/clipframes.h"
 
+#include "base/atomicsave.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <vector>
 
@@ -66,11 +67,12 @@ Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ra
     if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
         return read;
     QFile in(clipFile);
-    QSaveFile out(clipFile);
     if (!in.open(QIODevice::ReadOnly))
         return Outcome::failure(unchanged(clipFile, in.errorString()));
-    if (!out.open(QIODevice::WriteOnly))
-        return Outcome::failure(unchanged(clipFile, out.errorString()));
+    AtomicOutput atomic(clipFile);
+    if (!atomic.error().isEmpty())
+        return Outcome::failure(unchanged(clipFile, atomic.error()));
+    QFile &out = atomic.device();
 
     const SampleFormat format = info.sampleFormat();
     std::vector<char> raw;
@@ -88,17 +90,14 @@ Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ra
         written = written && copyBytes(in, out, info.dataOffset + first * info.blockAlign - in.pos());
         if (!written || count == 0)
             continue;
-        if (Outcome walked = visitFrames(in, info, first, count, changeAndWrite); !walked.ok()) {
-            out.cancelWriting();
+        if (Outcome walked = visitFrames(in, info, first, count, changeAndWrite); !walked.ok())
             return Outcome::failure(unchanged(clipFile, walked.error()));
-        }
         next = first + count;
     }
     written = written && copyBytes(in, out, in.size() - in.pos());
-    if (!written || !out.commit()) {
-        const QString why = out.error() != QFileDevice::NoError ? out.errorString() : in.errorString();
-        out.cancelWriting();
+    if (!written)
+        return Outcome::failure(unchanged(clipFile, out.error() != QFileDevice::NoError ? out.errorString() : in.errorString()));
+    if (const QString why = atomic.commit(); !why.isEmpty())
         return Outcome::failure(unchanged(clipFile, why));
-    }
     return Outcome::success();
 }

@@ -3,13 +3,46 @@
 #include "base/atomicsave.h"
 #include "base/paths.h"
 
+#include "base/filecopy.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
-// The copies, and the hidden part files of a copy that never finished.
+// The kept files, and the hidden part files of a copy that never finished.
 const QStringList kSnapshotPatterns = {QStringLiteral("undo-*.wav"), QStringLiteral(".undo-*.part")};
+
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// A second name for the file where the file system allows it, else a copy.
+Outcome keepAs(const QString &file, const QString &kept)
+{
+    ::unlink(native(kept).constData()); // a name left by a run that ended abruptly
+    if (::link(native(file).constData(), native(kept).constData()) == 0)
+        return Outcome::success();
+    if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP)
+        return Outcome::failure(QStringLiteral("Cannot keep %1: %2").arg(file, lastSystemError()));
+    return copyFileAtomically(file, kept);
+}
+
+// Moves the kept file back over `file` in one step.
+Outcome putBack(const QString &kept, const QString &file)
+{
+    if (std::rename(native(kept).constData(), native(file).constData()) == 0) {
+        syncFolderOf(file);
+        return Outcome::success();
+    }
+    if (errno != EXDEV)
+        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(file, lastSystemError()));
+    Outcome copied = copyFileAtomically(kept, file);
+    if (copied)
+        QFile::remove(kept);
+    return copied;
+}
 } // namespace
 
 ClipHistory::ClipHistory(const QString &folder) : folder_(folder) {}
@@ -25,7 +58,7 @@ Outcome ClipHistory::takeSnapshot(const QString &clipFile, const QString &label,
         return Outcome::failure(QStringLiteral("The history folder %1 cannot be made.").arg(folder_));
     out->file = QDir(folder_).filePath(QStringLiteral("undo-%1.wav").arg(++counter_, 6, 10, QLatin1Char('0')));
     out->label = label;
-    return copyFileAtomically(clipFile, out->file);
+    return keepAs(clipFile, out->file);
 }
 
 Outcome ClipHistory::record(const QString &clipFile, const QString &label)
@@ -59,11 +92,11 @@ Outcome ClipHistory::step(const QString &clipFile, bool backwards)
     Snapshot now;
     if (Outcome taken = takeSnapshot(clipFile, from->last().label, &now); !taken.ok())
         return taken;
-    if (Outcome restored = copyFileAtomically(from->last().file, clipFile); !restored) {
+    if (Outcome restored = putBack(from->last().file, clipFile); !restored) {
         QFile::remove(now.file);
         return restored;
     }
-    QFile::remove(from->takeLast().file);
+    from->removeLast();
     (backwards ? found->redo : found->undo).append(now);
     return Outcome::success();
 }

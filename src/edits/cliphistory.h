@@ -2,11 +2,18 @@
 // The undo history of the clip files for one run of the program.
 //
 // Before every edit of a clip (the cut, a fade, the loudness) the clip file
-// is copied into the history folder; undo puts that copy back and keeps the
-// edited file for redo, so both restore the clip byte for byte. Each clip
-// has its own two stacks, found by the clip file's path: closing a clip and
-// opening it again finds its history again. The copies are files named by a
-// counter in the given (private) folder; clear() deletes them.
+// is kept in the history folder; undo puts it back and keeps the edited file
+// for redo, so both restore the clip byte for byte. Each clip has its own
+// two stacks, found by the clip file's path: closing a clip and opening it
+// again finds its history again. The kept files are named by a counter in
+// the given (private) folder; clear() deletes them.
+//
+// Nothing is copied where the history folder and the clip share a file
+// system: the clip file gets a second name in the history, and the edit
+// replaces the clip file with a new one (renamed over it), which leaves the
+// kept name holding the old bytes; undo and redo rename the kept file back.
+// So an edit must replace the clip file, never write into it. Across file
+// systems the clip is copied instead.
 #include "base/result.h"
 
 #include <QHash>
@@ -18,8 +25,8 @@ class ClipHistory {
 public:
     explicit ClipHistory(const QString &folder);
 
-    // Copies the clip file into the history as the state before an edit
-    // called `label` (e.g. "Fade"); the clip's redo steps go.
+    // Keeps the clip file in the history as the state before an edit called
+    // `label` (e.g. "Fade"); the clip's redo steps go.
     Outcome record(const QString &clipFile, const QString &label);
     // record() and then `edit`, as one step: when the edit fails the history
     // stays as it was (and the edit is to leave the clip as it was).

@@ -2,11 +2,11 @@
 
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
+#include "base/atomicsave.h"
 #include "base/wavheader.h"
 #include "platform/dialogs/dialogs.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QWidget>
 #include <QtEndian>
 #include <cmath>
@@ -224,8 +224,6 @@ bool CaptureEngine::askFileName(const QString &filter, const QString &defaultExt
     // The image is complete only once the recording has ended.
     if (capChan)
         return false;
-    cmd->CancelError = true;
-    cmd->Flags = 0x81004;
     cmd->DialogTitle = QStringLiteral("Save As...");
     cmd->Filter = filter;
     cmd->DefaultExt = defaultExt;
@@ -239,9 +237,7 @@ bool CaptureEngine::writeImage(const QString &path)
         std::lock_guard<std::mutex> guard(lock_);
         if (!capBuf_)
             return false;
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(capBuf_, capLen_) != capLen_ || !file.commit())
-            failure = file.errorString();
+        failure = writeFileAtomically(path, QByteArray::fromRawData(capBuf_, capLen_)).error();
     }
     if (failure.isEmpty())
         return true;

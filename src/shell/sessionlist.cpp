@@ -1,11 +1,11 @@
 #include "shell/sessionlist.h"
 
+#include "base/atomicsave.h"
 #include "core/cliplist.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 const QString kClips = QStringLiteral("clips");
@@ -43,6 +43,5 @@ SessionListWriter::SessionListWriter(QString file, const ClipEntries &clips, QOb
 
 bool SessionListWriter::write()
 {
-    QSaveFile file(file_);
-    return file.open(QIODevice::WriteOnly) && file.write(sessionListText(clips_.names())) >= 0 && file.commit();
+    return writeFileAtomically(file_, sessionListText(clips_.names())).ok();
 }

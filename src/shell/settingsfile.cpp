@@ -1,10 +1,11 @@
 #include "shell/settingsfile.h"
 
+#include "base/atomicsave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -70,10 +71,8 @@ bool writeSettingsFile(const QString &path, const std::optional<int> &bitRate, c
                        QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(formatSettings(bitRate, baseFolder)) >= 0 && f.commit())
-        return true;
-    if (error)
-        *error = f.errorString();
-    return false;
+    const Outcome written = writeFileAtomically(path, formatSettings(bitRate, baseFolder));
+    if (!written && error)
+        *error = written.error();
+    return written.ok();
 }

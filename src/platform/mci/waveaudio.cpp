@@ -2,22 +2,50 @@
 
 #include "base/wavformat.h"
 #include "base/wavheader.h"
+#include "base/atomicsave.h"
+#include "base/filecopy.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <mutex>
+#include <fcntl.h>
+#include <memory>
 #include <new>
+#include <unistd.h>
+#include <vector>
 
 namespace {
+
+// A stretch of the opened file's frames that the device still holds.
+struct Piece {
+    qint64 first = 0;
+    qint64 count = 0;
+};
+
+// The opened file, kept open so that a save reads the samples as they were
+// at the open even when the file has been replaced since.
+struct OpenFile {
+    int fd = -1;
+    explicit OpenFile(int descriptor) : fd(descriptor) {}
+    ~OpenFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+};
 
 struct WaveDevice {
     QString path;     // the file that was opened
     WavInfo info;     // its format
-    QByteArray data;  // whole frames, in the file's sample format
+    std::shared_ptr<OpenFile> file;
+    // The frames the device holds, as stretches of the file in order: the
+    // samples stay in the file, so a device costs no memory for them.
+    std::vector<Piece> pieces;
     // What deletes at the head have taken away: the device's time 0 lies at
     // headMs of the file as opened, its frame 0 at headFrames.  Later times
     // are mapped through the file's own timeline, so that a cut made as two
@@ -25,7 +53,13 @@ struct WaveDevice {
     // instead of rounding twice.
     qint64 headMs = 0;
     qint64 headFrames = 0;
-    qint64 frames() const { return info.blockAlign ? data.size() / info.blockAlign : 0; }
+    qint64 frames() const
+    {
+        qint64 n = 0;
+        for (const Piece &p : pieces)
+            n += p.count;
+        return n;
+    }
     qint64 lengthMs() const { return info.sampleRate ? frames() * 1000 / info.sampleRate : 0; }
     // The file's length in whole ms, as the player reports it.
     qint64 fileLengthMs() const { return info.sampleRate ? (headFrames + frames()) * 1000 / info.sampleRate : 0; }
@@ -39,6 +73,25 @@ struct WaveDevice {
             return frames();
         const qint64 fileFrame = (fileMs * qint64(info.sampleRate) + 500) / 1000;
         return std::clamp<qint64>(fileFrame - headFrames, 0, frames());
+    }
+    // Takes the device frames [from, to) out of the pieces.
+    void remove(qint64 from, qint64 to)
+    {
+        std::vector<Piece> kept;
+        qint64 at = 0; // device frame of the piece's start
+        for (const Piece &p : pieces) {
+            const qint64 end = at + p.count;
+            if (end <= from || at >= to) {
+                kept.push_back(p);
+            } else {
+                if (at < from)
+                    kept.push_back({p.first, from - at});
+                if (end > to)
+                    kept.push_back({p.first + (to - at), end - to});
+            }
+            at = end;
+        }
+        pieces = std::move(kept);
     }
 };
 
@@ -125,14 +178,17 @@ quint32 doOpen(const QStringList &w)
         return kMciErrFileNotFound;
     WaveDevice dev;
     dev.path = path;
-    try {
-        QString error;
-        dev.data = readWavData(path, &dev.info, &error);
-    } catch (const std::bad_alloc &) {
-        return kMciErrOutOfMemory;
-    }
-    if (!dev.info.ok)
+    dev.file = std::make_shared<OpenFile>(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (dev.file->fd < 0)
         return kMciErrInvalidFile;
+    QFile reader;
+    if (!reader.open(dev.file->fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return kMciErrInvalidFile;
+    dev.info = readWavInfo(reader);
+    if (!dev.info.ok || !dev.info.blockAlign)
+        return kMciErrInvalidFile;
+    if (dev.info.frames() > 0)
+        dev.pieces.push_back({0, dev.info.frames()});
     devices().insert(key(alias), std::move(dev));
     return kMciOk;
 }
@@ -182,8 +238,7 @@ quint32 doDelete(const QStringList &w)
         dev.headMs += std::min(toMs < 0 ? dev.lengthMs() : toMs, dev.lengthMs() + 1000);
         dev.headFrames += to;
     }
-    const qint64 ba = dev.info.blockAlign;
-    dev.data.remove(qsizetype(from * ba), qsizetype((to - from) * ba));
+    dev.remove(from, to);
     return kMciOk;
 }
 
@@ -204,16 +259,20 @@ quint32 doSave(const QStringList &w)
     }
     if (path.isEmpty())
         path = dev.path;
-    if (dev.data.size() > kWavMaxDataSize)
+    const qint64 ba = dev.info.blockAlign;
+    const qint64 dataSize = dev.frames() * ba;
+    if (dataSize > kWavMaxDataSize)
         return kMciErrFileNotSaved;
-    const WavHeader h = WavHeader::make(dev.info.channels, dev.info.sampleRate, dev.info.bitsPerSample,
-                                        dev.data.size(), dev.info.formatTag);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return kMciErrFileNotSaved;
-    if (!writeWavHeader(file, h) || file.write(dev.data) != dev.data.size() || !file.commit())
-        return kMciErrFileNotSaved;
-    return kMciOk;
+    const QByteArray header = wavHeaderBytes(WavHeader::make(dev.info.channels, dev.info.sampleRate,
+                                                             dev.info.bitsPerSample, dataSize, dev.info.formatTag));
+    // The samples go from the opened file to the new one without passing
+    // through memory (the kernel copies them where it can).
+    AtomicOutput out(path);
+    QString why = out.error();
+    bool ok = why.isEmpty() && writeAll(out.fd(), header.constData(), header.size(), &why);
+    for (const Piece &p : dev.pieces)
+        ok = ok && copyFileBytes(dev.file->fd, dev.info.dataOffset + p.first * ba, out.fd(), p.count * ba, &why);
+    return ok && out.commit().isEmpty() ? kMciOk : kMciErrFileNotSaved;
 }
 
 quint32 doClose(const QStringList &w)

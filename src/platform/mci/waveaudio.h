@@ -1,6 +1,6 @@
 #pragma once
 // The "waveaudio" command interpreter of the cut: MCI command
-// strings on WAV files held in memory.
+// strings on WAV files.
 //
 //   open PATH [type waveaudio] [alias NAME]   loads the file; NAME defaults to PATH
 //   delete NAME [from MS] [to MS]             removes the frames [from, to)
@@ -26,8 +26,9 @@
 // the file's own sample format (format tag 1 for integer PCM, 3 for float)
 // after the 44-byte header; the file is replaced only when completely written.
 //
-// The open devices live in memory (alias -> raw frames + format) until
-// "close".  Every call returns 0 or one of the codes below, and never throws.
+// An open device (alias -> the opened file, its format and the stretches of
+// its frames still held) keeps the file open until "close"; its samples stay
+// in the file, and "save" copies the stretches from there.  Every call returns 0 or one of the codes below, and never throws.
 // Call from one thread at a time (calls are serialised by a lock).
 #include <QString>
 #include <QtGlobal>
