@@ -1,9 +1,8 @@
 #include "edits/cliphistory.h"
 
 #include "base/atomicsave.h"
-#include "base/paths.h"
-
 #include "base/filecopy.h"
+#include "base/paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +32,9 @@ Outcome keepAs(const QString &file, const QString &kept)
 Outcome putBack(const QString &kept, const QString &file)
 {
     if (std::rename(native(kept).constData(), native(file).constData()) == 0) {
+        // Two names of one file (an edit that did not replace the clip):
+        // the rename leaves both, and the kept one is not wanted any more.
+        ::unlink(native(kept).constData());
         syncFolderOf(file);
         return Outcome::success();
     }
