@@ -1,7 +1,7 @@
 // bench_encode IN.wav OUT.mp3 [KBPS]: one encoding through Mp3Enc, the way
 // the main window runs it (start, event loop, Finished). Prints the
 // milliseconds from the start call to Finished on stdout; exit 1 on failure.
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@
 #include "benchwindow.h"
 #include "editor/clipeditorpanel.h"
 
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -8,7 +8,7 @@
 #include "core/workspace.h"
 #include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 #include "widgets/featurecontext.h"
 #include "widgets/frmload.h"
 #include "widgets/twips.h"

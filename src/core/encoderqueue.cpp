@@ -1,6 +1,6 @@
 #include "core/encoderqueue.h"
 
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 
 EncoderQueue::EncoderQueue(Mp3Enc &encoder, QObject *parent) : QObject(parent), encoder_(encoder)
 {

@@ -7,7 +7,7 @@
 #include "core/encoderqueue.h"
 #include "core/trimsession.h"
 #include "platform/mci/mmcontrol.h"
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 
 Workspace::Workspace(const AppPaths &paths, QObject *parent)
     : QObject(parent), paths_(paths), clips_(new ClipEntries(paths, this)), trim_(new TrimSession(*clips_, paths, this)),

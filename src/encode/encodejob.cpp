@@ -37,7 +37,9 @@ std::optional<double> ringtoneLimitSeconds(RingtoneFormat format)
     return std::nullopt;
 }
 
-QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress)
+namespace {
+
+QString run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
 {
     WavSource source;
     if (const QString why = source.open(job.wavPath, job.keepSeconds, job.fadeOutSeconds); !why.isEmpty())
@@ -47,9 +49,23 @@ QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress)
         return cannotSave(job.outPath, out.error());
     const EncodeProgress goOn = progress ? progress : [](double) { return true; };
     QString why = encode(job.format, EncodeTarget{source, out, goOn, job});
-    if (why.isEmpty())
+    if (why.isEmpty() && tagged)
         why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
     if (why.isEmpty())
         why = out.commit();
     return why.isEmpty() ? QString() : cannotSave(job.outPath, why);
+}
+
+} // namespace
+
+QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress) { return run(job, progress, true); }
+
+QString encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress)
+{
+    EncodeJob job;
+    job.wavPath = wavPath;
+    job.outPath = mp3Path;
+    job.format = RingtoneFormat::Mp3;
+    job.mp3BitRate = kbps;
+    return run(job, progress, false);
 }

@@ -36,3 +36,9 @@ constexpr double kRingtoneFadeSeconds = 1.0;
 // mp3BitRate; WAV: the samples in the WAV's own layout. Empty on success,
 // else the failure naming the output (and the input when that is at fault).
 QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress);
+
+// The WAV file as an untagged CBR MP3 at `kbps`, through the same writer:
+// the WAV's rate where the bit rate exists there, else the nearest rate that
+// has it. Empty on success, else the failure naming the output (and the
+// input when that is at fault).
+QString encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress);

@@ -1,15 +1,76 @@
 // MP3: libmp3lame at a constant bit rate, with the LAME info frame first
 // (it carries the encoder delay and padding, so decoders give the exact
-// length back).
+// length back), at the source's rate where the bit rate exists there.
 #include "base/atomicsave.h"
 #include "base/filecopy.h"
 #include "encode/encoders.h"
+#include "encode/wavsource.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
 #include <lame/lame.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// The bit rate exists at this rate, and its frames are large enough for the
+// LAME info frame (LAME leaves the frame out otherwise: 56 kbit/s stereo at
+// 44.1 kHz would lose its exact length).
+bool fits(int rate, int kbps, int channels)
+{
+    const bool isMpeg1 = rate >= 32000;
+    const int frameBytes = (isMpeg1 ? 144000 : 72000) * kbps / rate;
+    const int sideInfo = 4 + (isMpeg1 ? (channels == 2 ? 32 : 17) : (channels == 2 ? 17 : 9));
+    const int lameTag = 156;
+    if (frameBytes < sideInfo + lameTag)
+        return false;
+    if (rate < 16000 && kbps > 64)
+        return false; // MPEG-2.5 tops out at 64 kbit/s in LAME
+    static const int mpeg1[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static const int mpeg2[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    const auto &table = isMpeg1 ? mpeg1 : mpeg2;
+    return std::find(std::begin(table), std::end(table), kbps) != std::end(table);
+}
+
+// The bit rate LAME will use: the nearest one of the MPEG tables.
+int nearestBitRate(int kbps)
+{
+    static const int all[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+    int best = all[0];
+    for (int b : all)
+        if (std::abs(b - kbps) < std::abs(best - kbps))
+            best = b;
+    return best;
+}
+
+// The MP3 sample rate for this source rate and bit rate: the source's own
+// when the bit rate exists there, else the nearest one that has it (same
+// rate family first).
+int mp3Rate(int inRate, int kbps, int channels)
+{
+    static const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    kbps = nearestBitRate(kbps);
+    for (int r : rates)
+        if (r == inRate && fits(r, kbps, channels))
+            return r;
+    auto family = [](int r) { return r % 11025 == 0 ? 0 : (r % 12000 == 0 ? 1 : 2); };
+    int best = 0;
+    auto better = [&](int r) {
+        if (!best)
+            return true;
+        const bool sameR = family(r) == family(inRate), sameB = family(best) == family(inRate);
+        if (sameR != sameB)
+            return sameR;
+        const long dr = std::labs(long(r) - inRate), db = std::labs(long(best) - inRate);
+        return dr < db || (dr == db && r > best);
+    };
+    for (int r : rates)
+        if (fits(r, kbps, channels) && better(r))
+            best = r;
+    return best ? best : 44100;
+}
 
 class Mp3Writer : public FloatEncoder {
 public:
@@ -41,6 +102,7 @@ QString Mp3Writer::open(const QString &, int rate, int channels)
         return QStringLiteral("the MP3 encoder did not start");
     lame_set_num_channels(lame_, channels);
     lame_set_in_samplerate(lame_, rate);
+    lame_set_out_samplerate(lame_, rate); // the stream comes at the rate chosen for the MP3
     lame_set_mode(lame_, channels == 1 ? MONO : JOINT_STEREO);
     lame_set_VBR(lame_, vbr_off);
     lame_set_brate(lame_, kbps_);
@@ -85,6 +147,8 @@ QString Mp3Writer::finish()
 
 QString encodeMp3(const EncodeTarget &target)
 {
-    Mp3Writer writer(target.out, target.job.mp3BitRate);
-    return runFloatEncoder(target, writer);
+    const int kbps = target.job.mp3BitRate;
+    const int channels = target.source.channels();
+    Mp3Writer writer(target.out, kbps);
+    return runFloatEncoder(target, writer, mp3Rate(target.source.rate(), kbps, channels), channels);
 }

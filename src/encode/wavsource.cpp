@@ -45,16 +45,16 @@ QString WavSource::open(const QString &path, std::optional<double> keepSeconds, 
     path_ = path;
     const QFileInfo info(path);
     if (!info.isFile())
-        return QStringLiteral("the joined audio %1 is missing").arg(quoted(path));
+        return QStringLiteral("the audio %1 is missing").arg(quoted(path));
     SF_INFO si{};
     sf_ = sf_open(QFile::encodeName(path).constData(), SFM_READ, &si);
     if (!sf_)
-        return QStringLiteral("the joined audio %1 cannot be read (%2)").arg(quoted(path), QString::fromLocal8Bit(sf_strerror(nullptr)));
+        return QStringLiteral("the audio %1 cannot be read (%2)").arg(quoted(path), QString::fromLocal8Bit(sf_strerror(nullptr)));
     const int major = si.format & SF_FORMAT_TYPEMASK;
     if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64)
-        return QStringLiteral("the joined audio %1 is not a WAV file").arg(quoted(path));
+        return QStringLiteral("the audio %1 is not a WAV file").arg(quoted(path));
     if (si.channels < 1 || si.samplerate < 1)
-        return QStringLiteral("the joined audio %1 has no channels or no sample rate").arg(quoted(path));
+        return QStringLiteral("the audio %1 has no channels or no sample rate").arg(quoted(path));
     rate_ = si.samplerate;
     channels_ = si.channels;
     subformat_ = si.format & SF_FORMAT_SUBMASK;
@@ -62,7 +62,7 @@ QString WavSource::open(const QString &path, std::optional<double> keepSeconds, 
     if (keepSeconds)
         frames_ = std::clamp(qint64(std::llround(*keepSeconds * rate_)), qint64(0), frames_);
     if (frames_ <= 0)
-        return QStringLiteral("the joined audio %1 holds no sound").arg(quoted(path));
+        return QStringLiteral("the audio %1 holds no sound").arg(quoted(path));
     fadeFrames_ = std::min(frames_, qint64(std::llround(std::max(0.0, fadeSeconds) * rate_)));
     // Float samples are written out as they are; integers keep their bits.
     sf_command(sf_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
@@ -79,7 +79,7 @@ qint64 WavSource::readFaded(Sample *buf, qint64 n, Reader reader)
     if (got < n) {
         // A file shorter than its header says ends the audio short: an error,
         // so that no part of it passes for the whole.
-        error_ = QStringLiteral("the joined audio %1 could not be read to its end (%2)")
+        error_ = QStringLiteral("the audio %1 could not be read to its end (%2)")
                      .arg(quoted(path_), QString::fromLocal8Bit(sf_strerror(sf_)));
         return -1;
     }

@@ -5,7 +5,7 @@
 #include "core/encoderqueue.h"
 #include "core/workspace.h"
 #include "platform/dialogs/dialogs.h"
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 #include "recorder/captureengine.h"
 #include "widgets/featurecontext.h"
 #include "widgets/twips.h"

@@ -5,7 +5,7 @@
 #include "converter/converterpanel.h"
 #include "editor/clipeditorpanel.h"
 #include "export/ringtoneexport.h"
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 #include "scripteddialogs.h"
 #include "base/apptitle.h"
 #include "widgets/frmload.h"

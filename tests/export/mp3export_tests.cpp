@@ -1,7 +1,7 @@
 #include "core/workspace.h"
 #include "core/cliplist.h"
 #include "editor/clipeditorpanel.h"
-#include "platform/mp3enc/mp3enc.h"
+#include "encode/mp3enc.h"
 #include "scripteddialogs.h"
 #include "widgets/frmload.h"
 #include "shell/frmmain.h"

@@ -4,12 +4,14 @@
 #include <QVariant>
 #include <memory>
 
-namespace mp3enc { class Worker; struct Result; }
+class Mp3EncWorker;
+struct Mp3JobEnd;
 
 // The MP3 encoder component: one instance, Mp3Enc1, on the main
 // window. It encodes a RIFF WAVE file (any PCM layout libsndfile reads,
-// mono or stereo) to a constant-bit-rate MP3 with a LAME info frame, on one
-// worker thread; encodings started while one runs wait their turn.
+// mono or stereo) to a constant-bit-rate MP3 with a LAME info frame through
+// the ringtone encoder's MP3 writer (encodeWavToMp3), on one worker thread;
+// encodings started while one runs wait their turn.
 //
 // Every StartEncoding call raises Finished() exactly once, later, queued on
 // the thread the component lives in (the user-interface thread), also when
@@ -23,17 +25,12 @@ public:
 
     // Status() values. Negative ones are failures.
     enum : qint16 {
-        StatusIdle = 0,        // nothing started yet, or the last job ended well
-        StatusBusy = 1,        // the last started job is waiting or encoding
-        ErrNoInput = -1,       // start: empty input path
-        ErrNoOutput = -2,      // start: empty output path
-        ErrInputMissing = -10, // input missing or unreadable
-        ErrNotWav = -11,       // input is not a RIFF WAVE file
-        ErrTruncated = -12,    // input shorter than its header says
-        ErrFormat = -13,       // channels or rate LAME cannot take
-        ErrOutput = -20,       // output cannot be created or written
-        ErrEncoder = -30,      // LAME failed
-        ErrCancelled = -40,    // the component was destroyed
+        StatusIdle = 0,     // nothing started yet, or the last job ended well
+        StatusBusy = 1,     // the last started job is waiting or encoding
+        ErrNoInput = -1,    // start: empty input path
+        ErrNoOutput = -2,   // start: empty output path
+        ErrFailed = -30,    // the encoding failed: lastError() says why
+        ErrCancelled = -40, // the component was destroyed
     };
 
     explicit Mp3Enc(QObject *parent = nullptr);
@@ -64,12 +61,12 @@ signals:
     void Progress(int percent);
 
 private:
-    void jobDone(quint64 id, const mp3enc::Result &r);
+    void jobDone(quint64 id, const Mp3JobEnd &end);
 
     QVariant bitRate_{InitialBitRate};
     qint16 status_ = StatusIdle;
     QString lastError_;
     quint64 nextId_ = 0;
     quint64 lastStarted_ = 0;
-    std::unique_ptr<mp3enc::Worker> worker_;
+    std::unique_ptr<Mp3EncWorker> worker_;
 };
