@@ -4,7 +4,6 @@
 // Prints the microseconds the join and the save took inside the process: the
 // program does both in its running process, so the start-up of this driver
 // (loading the Qt libraries) is not part of the export's cost.
-#include "base/atomicsave.h"
 #include "export/listjoin.h"
 #include "base/paths.h"
 
@@ -23,8 +22,7 @@ int main(int argc, char **argv)
     for (int i = 3; i < argc; ++i)
         clips << QString::fromLocal8Bit(argv[i]);
     const auto start = std::chrono::steady_clock::now();
-    const Result<qint64> joined = joinClipList(clips, paths);
-    const QString failure = joined ? copyFileAtomically(paths.concatFile(), QString::fromLocal8Bit(argv[2])).error() : joined.error();
+    const QString failure = saveJoinedClipList(clips, paths, QString::fromLocal8Bit(argv[2])).error();
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 1;

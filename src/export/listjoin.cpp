@@ -1,5 +1,6 @@
 #include "export/listjoin.h"
 
+#include "base/atomicsave.h"
 #include "base/wavheader.h"
 #include "export/clipaudio.h"
 #include "base/filecopy.h"
@@ -137,27 +138,42 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
 
 } // namespace
 
-Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
+namespace {
+
+// Every clip checked and the result's format worked out, before anything is
+// written; empty, or what is wrong.
+QString planJoin(const QStringList &clipNames, const AppPaths &paths, std::vector<Clip> *clips, PcmFormat *format)
 {
     if (clipNames.isEmpty())
-        return failure(QStringLiteral("The clip list is empty: there is nothing to save."));
-    std::vector<Clip> clips(size_t(clipNames.size()));
+        return QStringLiteral("The clip list is empty: there is nothing to save.");
+    clips->resize(size_t(clipNames.size()));
     for (qsizetype i = 0; i < clipNames.size(); ++i)
-        if (const QString why = inspectClip(clipNames[i], paths, &clips[size_t(i)]); !why.isEmpty())
-            return failure(why);
+        if (const QString why = inspectClip(clipNames[i], paths, &(*clips)[size_t(i)]); !why.isEmpty())
+            return why;
 
-    const PcmFormat format = resultFormat(clips.front().info);
-    for (const Clip &clip : clips)
-        if (const QString why = rateMismatch(clip, format.rate); !why.isEmpty())
-            return failure(why);
+    *format = resultFormat(clips->front().info);
+    for (const Clip &clip : *clips)
+        if (const QString why = rateMismatch(clip, format->rate); !why.isEmpty())
+            return why;
     qint64 expected = 0;
-    for (const Clip &clip : clips)
-        if ((expected += clipAudioBytes(clip.info, format)) > kWavMaxDataSize)
+    for (const Clip &clip : *clips)
+        if ((expected += clipAudioBytes(clip.info, *format)) > kWavMaxDataSize)
             break;
     if (expected > kWavMaxDataSize)
-        return failure(QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
-                                      "can hold. Remove or shorten some clips.")
-                           .arg(expected >> 20));
+        return QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
+                              "can hold. Remove or shorten some clips.")
+            .arg(expected >> 20);
+    return {};
+}
+
+} // namespace
+
+Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
+{
+    std::vector<Clip> clips;
+    PcmFormat format;
+    if (const QString why = planJoin(clipNames, paths, &clips, &format); !why.isEmpty())
+        return failure(why);
 
     const QString target = paths.concatFile();
     const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -173,5 +189,23 @@ Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
         ::unlink(QFile::encodeName(target).constData());
         return failure(why);
     }
+    return written;
+}
+
+Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &paths, const QString &target)
+{
+    std::vector<Clip> clips;
+    PcmFormat format;
+    if (const QString why = planJoin(clipNames, paths, &clips, &format); !why.isEmpty())
+        return failure(why);
+    AtomicOutput out(target);
+    QString why = out.error();
+    if (!why.isEmpty())
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+    const qint64 written = writeJoin(out.fd(), target, clips, format, &why);
+    if (written < 0)
+        return failure(why);
+    if (why = out.commit(); !why.isEmpty())
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
     return written;
 }

@@ -26,3 +26,8 @@
 // The audio bytes written into concat.wav, or what went wrong, naming the
 // clip or the file.
 Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths);
+
+// The same join written straight into `target` through an AtomicOutput:
+// `target` keeps its old content (or stays absent) until the joined file is
+// complete and synced, and concat.wav is neither written nor needed.
+Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &paths, const QString &target);

@@ -1,6 +1,5 @@
 #include "export/wavexport.h"
 
-#include "base/atomicsave.h"
 #include "core/cliplist.h"
 #include "core/workspace.h"
 #include "export/listjoin.h"
@@ -25,11 +24,9 @@ void WavExport::CmdSaveWav_Click()
     workspace.trimPlayer().setCommand(QStringLiteral("Close"));
     workspace.listPlayer().setCommand(QStringLiteral("Close"));
 
-    // The chosen file is touched only once the join has succeeded, and then
-    // replaced in one step.
-    const Result<qint64> joined = joinClipList(workspace.clips().names(), workspace.paths());
-    const Outcome saved = joined ? copyFileAtomically(workspace.paths().concatFile(), cmdSave_->FileName)
-                                 : Outcome(joined.failure());
+    // The join is written straight into the chosen file's temporary file,
+    // which replaces the file in one step once complete.
+    const Result<qint64> saved = saveJoinedClipList(workspace.clips().names(), workspace.paths(), cmdSave_->FileName);
     if (saved)
         showDone(&context_.window, QStringLiteral("Finish Save"));
     else

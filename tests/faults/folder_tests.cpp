@@ -29,12 +29,13 @@ TEST_F(WorkingFolderTest, ReadOnlyRefusesImportCutAndSaveAndChangesNothing)
         if (!readOnly.works())
             GTEST_SKIP() << "cannot make a folder read-only here";
         messages << importSong(wavSong) << importSong(mp3Song) << cutClip(0, 200, 800)
-                 << saveListAsWav(this->home(QStringLiteral("ring.wav")))
+                 << saveListAsWav(env.paths().workDir + QStringLiteral("/ring.wav"))
                  << saveListAsMp3(this->home(QStringLiteral("ring.mp3")))
                  << convertToWav(mp3Song, this->home(QStringLiteral("ring.wav")));
     }
     const QStringList named = {wavSong, QStringLiteral("third"), env.paths().clipFile(QStringLiteral("first")),
-                               env.paths().concatFile(), env.paths().concatFile(), QStringLiteral("third")};
+                               env.paths().workDir + QStringLiteral("/ring.wav"), env.paths().concatFile(),
+                               QStringLiteral("third")};
     ASSERT_EQ(messages.size(), named.size());
     for (int i = 0; i < named.size(); ++i)
         expectFailureReported(messages[i], named[i]);

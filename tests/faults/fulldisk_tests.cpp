@@ -53,12 +53,12 @@ TEST_F(FullDiskTest, AFullWorkingFolderRefusesImportAndSave)
         ASSERT_TRUE(writeFile(clip, clipBytes));
         disk.leaveFree(kFreeBytes);
         const auto work = folderSnapshot(env.paths().workDir);
-        messages << importSong(wavSong) << importSong(mp3Song) << saveListAsWav(env.paths().homeDir + QStringLiteral("/ring.wav"));
+        messages << importSong(wavSong) << importSong(mp3Song) << saveListAsWav(env.paths().workDir + QStringLiteral("/ring.wav"));
         expectUnchanged(env.paths().workDir, work);
     }
     expectFailureReported(messages.value(0), wavSong);
     expectFailureReported(messages.value(1), QStringLiteral("third"));
-    expectFailureReported(messages.value(2), env.paths().concatFile());
+    expectFailureReported(messages.value(2), env.paths().workDir + QStringLiteral("/ring.wav"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("three seconds")});
     expectUnchanged(env.paths().homeDir, home);
     expectListStillSaves();
