@@ -5,10 +5,12 @@
 #include "core/cliplist.h"
 #include "edits/fades.h"
 #include "edits/loudness.h"
+#include "edits/silence.h"
 #include "platform/mci/waveaudio.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 TrimSession::TrimSession(const ClipEntries &clips, const AppPaths &paths, QObject *parent)
@@ -34,6 +36,7 @@ void TrimSession::open(const QString &name, int lengthMs)
         clip_ = TrimmedClip{name, lengthMs};
     markIn_ = 0;
     markOut_ = lengthMs;
+    lastMark_ = MarkSide::In;
     setMode(EditMode::Edit);
     emit opened();
     emit marksChanged();
@@ -51,20 +54,53 @@ void TrimSession::end()
 void TrimSession::setMarkIn(int ms)
 {
     markIn_ = ms;
+    lastMark_ = MarkSide::In;
     emit marksChanged();
 }
 
 void TrimSession::setMarkOut(int ms)
 {
     markOut_ = ms;
+    lastMark_ = MarkSide::Out;
     emit marksChanged();
 }
 
 void TrimSession::setMarks(int markIn, int markOut)
 {
+    // A mark dragged or nudged alone becomes the one set last.
+    if (markIn_ == markIn && markOut_ != markOut)
+        lastMark_ = MarkSide::Out;
+    else if (markIn_ != markIn && markOut_ == markOut)
+        lastMark_ = MarkSide::In;
     markIn_ = markIn;
     markOut_ = markOut;
     emit marksChanged();
+}
+
+int TrimSession::markWithinLimits(MarkSide which, qint64 ms) const
+{
+    const int length = clip_ ? clip_->lengthMs : 0;
+    const qint64 low = which == MarkSide::In ? 0 : markIn_.value_or(0) + 1;
+    const qint64 high = which == MarkSide::In ? markOut_.value_or(length) - 1 : length;
+    return int(std::clamp<qint64>(ms, low, std::max(low, high)));
+}
+
+Result<std::pair<int, int>> TrimSession::audibleMarks() const
+{
+    const QString file = clipFile();
+    if (file.isEmpty())
+        return Result<std::pair<int, int>>::failure(QStringLiteral("No clip is open for trimming."));
+    const Result<FrameRange> sound = audibleFrames(file);
+    if (!sound)
+        return sound.failure();
+    const qint64 rate = readWavInfo(file).sampleRate;
+    // The cut keeps the frames from round(in * rate / 1000): Mark In rounded
+    // down keeps the first loud frame, Mark Out rounded up the last.
+    const qint64 in = sound.value().first * 1000 / rate;
+    const qint64 end = sound.value().first + sound.value().count;
+    const qint64 out = (end * 1000 + rate - 1) / rate;
+    const int length = clip_->lengthMs;
+    return std::pair<int, int>{int(std::min<qint64>(in, length)), int(std::min<qint64>(out, length))};
 }
 
 void TrimSession::setMode(EditMode mode)
@@ -182,13 +218,15 @@ void TrimSession::clearHistory()
     emit historyChanged();
 }
 
-Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades)
+Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades,
+                    const QString &into)
 {
     // The cut is written beside the clip, straight from the clip's samples
     // (no copy of the clip first, nothing held in memory), faded there, and
     // renamed over the clip once complete: the clip changes once, and the
     // history keeps the file it replaces.
-    const QFileInfo where(clipFile);
+    const QString target = into.isEmpty() ? clipFile : into;
+    const QFileInfo where(target);
     const QString cut = where.absolutePath() + QStringLiteral("/.") + where.fileName() + QStringLiteral(".cut.part");
     QFile::remove(cut);
     const Outcome failed = Outcome::failure(
@@ -213,11 +251,11 @@ Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, cons
         ok = mciSendStringA(command) == 0 && ok;
     // The clip is replaced only by a complete, readable result.
     ok = ok && readWavInfo(cut).ok && (!fades.any() || fadeClip(cut, fades.inSeconds, fades.outSeconds));
-    ok = ok && std::rename(QFile::encodeName(cut).constData(), QFile::encodeName(clipFile).constData()) == 0;
+    ok = ok && std::rename(QFile::encodeName(cut).constData(), QFile::encodeName(target).constData()) == 0;
     if (!ok) {
         QFile::remove(cut);
         return failed;
     }
-    syncFolderOf(clipFile);
+    syncFolderOf(target);
     return Outcome::success();
 }

@@ -17,6 +17,9 @@ struct TrimmedClip {
     int lengthMs;   // its length as the player reported it at opening
 };
 
+// One of the two marks.
+enum class MarkSide { In, Out };
+
 // Whether a clip is being trimmed: Edit from its opening to its cut, Play
 // after the cut; None before the first opening of the run.
 enum class EditMode { None, Edit, Play };
@@ -49,6 +52,15 @@ public:
     void setMarkIn(int ms);
     void setMarkOut(int ms);
     void setMarks(int markIn, int markOut);
+    // The mark set or moved last (Mark In after an opening): the one a nudge moves.
+    MarkSide lastMark() const { return lastMark_; }
+    // Where mark `which` may go on its way to `ms`: within the open clip and
+    // at least a millisecond short of the other mark, so it never crosses it.
+    int markWithinLimits(MarkSide which, qint64 ms) const;
+    // The marks around the open clip's sound: Mark In at its first frame and
+    // Mark Out after its last frame louder than -50 dBFS on any channel; a
+    // failure saying why when the clip is silent or cannot be read.
+    Result<std::pair<int, int>> audibleMarks() const;
 
     // The marks make a stretch to keep: both set, Mark In before Mark Out.
     bool marksValid() const { return markIn_ && markOut_ && *markIn_ < *markOut_; }
@@ -103,13 +115,15 @@ private:
     AppPaths paths_;
     std::optional<TrimmedClip> clip_;
     std::optional<int> markIn_, markOut_;
+    MarkSide lastMark_ = MarkSide::In;
     EditMode mode_ = EditMode::None;
     FadeLengths fades_;
     ClipHistory history_;
 };
 
 // Cuts `clipFile` to [in, out) of a clip of `lengthMs` through the waveaudio
-// commands into a file beside it, then fades what is kept when `fades` asks
-// for it; the clip is replaced once (renamed over), only by a complete,
-// readable result of both steps.
-Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades = {});
+// commands into a file beside it (or beside `into`), then fades what is kept
+// when `fades` asks for it; the clip (or `into`, when given) is replaced once
+// (renamed over), only by a complete, readable result of both steps.
+Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades = {},
+                    const QString &into = {});

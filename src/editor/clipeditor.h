@@ -2,12 +2,14 @@
 #include <QObject>
 
 class AnalysisControls;
+class Audition;
 class ClipEditControls;
 class ClipEditorPanel;
 class ClipList;
 class ClipTrimmer;
 class EditorKeys;
 class ListPlayer;
+class MarkCommands;
 class SongDrop;
 class TrimWaveform;
 struct FeatureContext;
@@ -27,6 +29,8 @@ public:
     EditorKeys &keys() const { return *keys_; }
     ClipEditControls &edits() const { return *edits_; }
     AnalysisControls &analysis() const { return *analysis_; }
+    Audition &audition() const { return *audition_; }
+    MarkCommands &marks() const { return *marks_; }
 
 private:
     ClipEditorPanel &panel_;
@@ -34,8 +38,10 @@ private:
     ClipTrimmer *trimmer_;
     ListPlayer *player_;
     SongDrop *drop_;
+    Audition *audition_;
     TrimWaveform *waveform_;
     EditorKeys *keys_;
     ClipEditControls *edits_;
     AnalysisControls *analysis_;
+    MarkCommands *marks_;
 };

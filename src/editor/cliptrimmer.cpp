@@ -77,12 +77,19 @@ void ClipTrimmer::List1_DblClick()
         w->setEnabled(false);
 }
 
-void ClipTrimmer::CmdEditPlay_Click() { workspace_.trimPlayer().setCommand(QStringLiteral("play")); }
+void ClipTrimmer::CmdEditPlay_Click()
+{
+    emit aboutToPlay();
+    workspace_.trimPlayer().setCommand(QStringLiteral("play"));
+}
 void ClipTrimmer::CmdEditStop_Click() { workspace_.trimPlayer().setCommand(QStringLiteral("stop")); }
 
-void ClipTrimmer::SliderEdit_Click()
+void ClipTrimmer::SliderEdit_Click() { playFrom(panel_.SliderEdit->value() * 1000); }
+
+void ClipTrimmer::playFrom(int ms)
 {
-    workspace_.trimPlayer().setFrom(panel_.SliderEdit->value() * 1000);
+    emit aboutToPlay();
+    workspace_.trimPlayer().setFrom(ms);
     workspace_.trimPlayer().setCommand(QStringLiteral("Play"));
 }
 

@@ -23,6 +23,8 @@ public:
     void CmdMarkOut_Click();
     void CmdEditDone_Click();
 
+    // Plays the clip from `ms` (a click on the waveform, an audition).
+    void playFrom(int ms);
     // Sets both marks to millisecond positions directly (used by the waveform).
     void setMarks(int markIn, int markOut);
     // Where a mark taken or dragged at `ms` goes: to the nearest beat within
@@ -32,6 +34,10 @@ public:
     // redo): the player opens it again where it was, and the slider, the
     // labels and the marks take its length.
     void followEditedClip(const QString &clipFile);
+
+signals:
+    // The trimming player is about to play: other sound of the view stops.
+    void aboutToPlay();
 
 private:
     void setSliderQuietly(int value);

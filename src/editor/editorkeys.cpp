@@ -1,5 +1,6 @@
 #include "editor/editorkeys.h"
 
+#include "editor/audition.h"
 #include "editor/clipeditorpanel.h"
 #include "platform/mci/mmcontrol.h"
 
@@ -33,8 +34,8 @@ void pressIfEnabled(QAbstractButton *button)
 
 } // namespace
 
-EditorKeys::EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel)
-    : QObject(&panel), trimPlayer_(trimPlayer), panel_(panel)
+EditorKeys::EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel, Audition &audition)
+    : QObject(&panel), trimPlayer_(trimPlayer), panel_(panel), audition_(audition)
 {
     connect(panelShortcut(kPlayStop, panel_), &QShortcut::activated, this, &EditorKeys::playOrStop);
     bind(kMarkIn, panel_.CmdMarkin);
@@ -73,6 +74,8 @@ void EditorKeys::bind(const QKeySequence &key, QAbstractButton *button)
 
 void EditorKeys::playOrStop()
 {
+    if (audition_.ringing())
+        return audition_.stopRingtone();
     pressIfEnabled(trimPlayer_.isPlaying() ? panel_.CmdEditStop : panel_.CmdEditPlay);
 }
 

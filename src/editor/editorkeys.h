@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 
+class Audition;
 class ClipEditorPanel;
 class MMControl;
 class QAbstractButton;
@@ -11,11 +12,12 @@ class QKeySequence;
 // and Mark Out, Delete removes the selected entry, Ctrl+S saves the list as MP3;
 // Ctrl+Z and Ctrl+Shift+Z undo and redo the clip's edits, N normalises its
 // loudness, C finds the chorus, B ticks or clears "Snap to beat".
-// Space is left to a focused button, check box or list, which use it themselves.
+// Space stops the ringtone while it plays. Space is left to a focused button,
+// check box or list, which use it themselves.
 class EditorKeys : public QObject {
     Q_OBJECT
 public:
-    EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel);
+    EditorKeys(MMControl &trimPlayer, ClipEditorPanel &panel, Audition &audition);
 
     // Adds each key to its button's tooltip, after the text it has.
     void showInTooltips();
@@ -29,4 +31,5 @@ private:
 
     MMControl &trimPlayer_;
     ClipEditorPanel &panel_;
+    Audition &audition_;
 };

@@ -3,6 +3,7 @@
 #include "core/clipanalysis.h"
 #include "core/trimsession.h"
 #include "core/workspace.h"
+#include "editor/audition.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
 #include "editor/peakcache.h"
@@ -11,6 +12,7 @@
 #include "widgets/twips.h"
 
 #include <QCheckBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -33,8 +35,10 @@ const ZoomCommand kZoom[] = {
 
 } // namespace
 
-TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer)
-    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), cache_(new PeakCache(this)),
+TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer,
+                           const Audition &audition)
+    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), audition_(audition),
+      cache_(new PeakCache(this)),
       view_(makeControl<WaveformView>(panel.Frame3, QStringLiteral("Waveform"), 1320, 780, 5040, 960))
 {
     connect(cache_, &PeakCache::ready, this, [this](const QString &path) {
@@ -72,10 +76,14 @@ TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTri
 
 void TrimWaveform::playFrom(int ms)
 {
-    MMControl &edit = workspace_.trimPlayer();
-    edit.setFrom(ms);
-    edit.setCommand(QStringLiteral("Play"));
+    trimmer_.playFrom(ms);
     sync();
+}
+
+QString TrimWaveform::hint() const
+{
+    return panel_.List1->count() == 0 ? QStringLiteral("Drop songs on the list, or press +")
+                                      : QStringLiteral("Double-click a clip to trim it here");
 }
 
 void TrimWaveform::sync()
@@ -85,14 +93,17 @@ void TrimWaveform::sync()
         clip_.clear();
         length_ = 0;
         view_->clear();
+        view_->setHint(hint());
         return;
     }
+    view_->setHint({});
     if (edit->FileName() != clip_ || edit->Length() != length_) {
         clip_ = edit->FileName();
         length_ = edit->Length();
         view_->setClip(length_, cache_->request(clip_));
     }
-    view_->setPosition(edit->Position());
+    // The ringtone plays on its own player; its place in the clip shows.
+    view_->setPosition(audition_.ringing() ? audition_.ringPosition() : edit->Position());
     const TrimSession &trim = workspace_.trim();
     view_->setMarks(trim.markIn(), trim.markOut());
     view_->setFades(int(trim.fades().inSeconds * 1000), int(trim.fades().outSeconds * 1000));
@@ -125,5 +136,6 @@ QMenu *TrimWaveform::contextMenu()
         action->setShortcut(zoom.key);
         action->setShortcutVisibleInContextMenu(true);
     }
+    emit menuBuilt(menu);
     return menu;
 }

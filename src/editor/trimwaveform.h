@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QTimer>
 
+class Audition;
 class ClipEditorPanel;
 class QMenu;
 class ClipTrimmer;
@@ -16,22 +17,30 @@ class Workspace;
 class TrimWaveform : public QObject {
     Q_OBJECT
 public:
-    TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer);
+    TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer, const Audition &audition);
 
     WaveformView *view() const { return view_; }
     PeakCache &cache() const { return *cache_; }
     // Brings the drawing in step with the player, the marks, the fades, the
     // beats and the chorus candidates (the timer's tick).
     void sync();
-    // The waveform's context menu: the frame's edit controls, snapping, zoom.
+    // The waveform's context menu: the frame's edit controls, snapping, zoom,
+    // and what menuBuilt adds.
     QMenu *contextMenu();
+
+signals:
+    // The context menu is built: others add their entries.
+    void menuBuilt(QMenu *menu);
 
 private:
     void playFrom(int ms);
+    // What a newcomer does next, shown while no clip is open.
+    QString hint() const;
 
     Workspace &workspace_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;
+    const Audition &audition_;
     PeakCache *cache_;
     WaveformView *view_;
     QTimer timer_;

@@ -49,8 +49,11 @@ void WaveformView::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.fillRect(rect(), kBackground);
     drawRuler(p);
-    if (lengthMs_ <= 0)
+    if (lengthMs_ <= 0) {
+        p.setPen(kRulerText);
+        p.drawText(waveArea(), Qt::AlignCenter | Qt::TextWordWrap, hint_);
         return;
+    }
     const QRectF area = waveArea();
     p.setClipRect(area);
     const bool kept = markIn_ && markOut_ && *markIn_ < *markOut_;

@@ -59,6 +59,14 @@ void WaveformView::setPosition(int ms)
     update();
 }
 
+void WaveformView::setHint(const QString &hint)
+{
+    if (hint != hint_) {
+        hint_ = hint;
+        update();
+    }
+}
+
 void WaveformView::setMarks(std::optional<int> markIn, std::optional<int> markOut)
 {
     if (dragging_)

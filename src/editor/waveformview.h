@@ -30,6 +30,9 @@ public:
     void clear() { setClip(0, nullptr); }
     bool hasPeaks() const { return peaks_ && peaks_->ok; }
     void setPosition(int ms);
+    // A line of help drawn in the middle while no clip is shown.
+    void setHint(const QString &hint);
+    QString hint() const { return hint_; }
     void setMarks(std::optional<int> markIn, std::optional<int> markOut);
     std::optional<int> mark(Mark which) const { return which == Mark::In ? markIn_ : markOut_; }
     void setFades(int inMs, int outMs);
@@ -82,6 +85,7 @@ private:
 
     int lengthMs_ = 0;
     PeakCache::Peaks peaks_;
+    QString hint_;
     int positionMs_ = 0;
     std::optional<int> markIn_, markOut_;
     int fadeInMs_ = 0, fadeOutMs_ = 0;

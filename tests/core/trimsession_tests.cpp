@@ -1,8 +1,8 @@
 #include "base/wavformat.h"
-#include "base/wavheader.h"
 #include "core/cliplist.h"
 #include "core/trimsession.h"
 #include "testenv.h"
+#include "testwav.h"
 
 #include <QDir>
 #include <QtEndian>
@@ -10,15 +10,6 @@
 #include <random>
 
 namespace {
-
-// A mono 32-bit clip whose every frame holds its own index.
-QByteArray rampClip(int rate, int frames)
-{
-    QByteArray ramp = wavHeaderBytes(WavHeader::make(1, quint32(rate), 32, qint64(frames) * 4));
-    for (qint32 i = 0; i < frames; ++i)
-        ramp.append(reinterpret_cast<const char *>(&i), 4);
-    return ramp;
-}
 
 struct Session {
     TestEnv env;

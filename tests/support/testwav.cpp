@@ -38,3 +38,12 @@ QByteArray canonicalWav(int channels, int rate, int bits, const QByteArray &audi
     return "RIFF" + le32(size + 36) + "WAVE" + riffChunk("fmt ", fmtBody(1, quint16(channels), quint32(rate), quint16(bits)))
            + "data" + le32(size) + audio;
 }
+
+QByteArray rampClip(int rate, int frames)
+{
+    QByteArray audio;
+    audio.reserve(qsizetype(frames) * 4);
+    for (qint32 i = 0; i < frames; ++i)
+        audio.append(le32(quint32(i)));
+    return canonicalWav(1, rate, 32, audio);
+}

@@ -19,3 +19,6 @@ QByteArray riffWave(const QByteArray &chunks);
 // it, wrapping as a 32-bit field would).
 QByteArray canonicalWav(int channels, int rate, int bits, const QByteArray &audio,
                         std::optional<quint32> claimedSize = {});
+// A mono 32-bit WAV of `frames` frames whose every frame holds its own index:
+// whatever is cut from it tells exactly which frames it kept.
+QByteArray rampClip(int rate, int frames);
