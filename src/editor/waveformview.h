@@ -30,6 +30,7 @@ public:
     void clear() { setClip(0, nullptr); }
     bool hasPeaks() const { return peaks_ && peaks_->ok; }
     void setPosition(int ms);
+    int position() const { return positionMs_; }
     // A line of help drawn in the middle while no clip is shown.
     void setHint(const QString &hint);
     QString hint() const { return hint_; }
