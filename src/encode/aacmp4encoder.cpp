@@ -1,6 +1,14 @@
 // M4R: AAC from FFmpeg's own encoder in an MP4 box whose major brand is
 // "M4A " (the ipod muxer), 44.1 kHz stereo at 256 kbit/s.
 //
+// Without a gap: a phone repeats the ringtone, so the file declares which
+// of the decoded frames are the ringtone's, as players expect, in an edit
+// list (with the movie's time scale at the sample rate, so that its length
+// is exact) and in the iTunSMPB tag. The encoder's priming comes first; the
+// silence that fills the last AAC frame is moved in front of the sound too,
+// so the sound ends exactly with the last frame: decoders that honour only
+// the start of the edit (FFmpeg among them) still get exactly the frames.
+//
 // Built as the module libclipforge_aac.so, which aacmodule.cpp loads when
 // the first M4R is saved: FFmpeg brings some hundred libraries with it,
 // whose loading would otherwise slow every start of the program.
@@ -8,6 +16,10 @@
 
 #include <QFile>
 #include <memory>
+#include <vector>
+
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,6 +53,7 @@ struct MuxerFree {
 
 class AacMp4Writer : public FloatEncoder {
 public:
+    void expectFrames(qint64 frames) override { expected_ = frames; }
     QString open(const QString &path, int rate, int channels) override;
     // Appends interleaved stereo frames, encoding every full AAC frame.
     QString write(const float *frames, qint64 count) override;
@@ -49,15 +62,22 @@ public:
 
 private:
     QString sendFrame(AVFrame *frame);
+    QString encode(const float *frames, qint64 count);
+    QString writeGaplessTag();
     QString fail(const QString &what, int code) { return QStringLiteral("%1 (%2)").arg(what, avError(code)); }
 
+    QString path_;
     std::unique_ptr<AVFormatContext, MuxerFree> muxer_;
     std::unique_ptr<AVCodecContext, CodecFree> codec_;
     std::unique_ptr<AVFrame, FrameFree> frame_;
     std::unique_ptr<AVPacket, PacketFree> packet_;
     AVStream *stream_ = nullptr;
     int filled_ = 0;   // frames in frame_ so far
-    qint64 pts_ = 0;   // frames sent to the encoder
+    qint64 pts_ = 0;   // frames sent to the encoder, from -lead_
+    qint64 expected_ = -1; // the ringtone's frames, when told
+    qint64 lead_ = 0;      // silent frames in front of them
+    qint64 written_ = 0;   // the ringtone's frames written
+    qint64 packets_ = 0;   // AAC frames in the file
 };
 
 QString AacMp4Writer::open(const QString &path, int rate, int channels)
@@ -106,8 +126,21 @@ QString AacMp4Writer::open(const QString &path, int rate, int channels)
 
     if ((rc = avio_open(&muxer->pb, file.constData(), AVIO_FLAG_WRITE)) < 0)
         return fail(QStringLiteral("the file cannot be opened"), rc);
-    if ((rc = avformat_write_header(muxer, nullptr)) < 0)
+    AVDictionary *options = nullptr;
+    av_dict_set_int(&options, "movie_timescale", kM4rRate, 0);
+    rc = avformat_write_header(muxer, &options);
+    av_dict_free(&options);
+    if (rc < 0)
         return fail(QStringLiteral("the MP4 header cannot be written"), rc);
+    path_ = path;
+    if (expected_ >= 0) {
+        // Enough silence in front that the sound fills the last frame; its
+        // time stamps lie before 0, where the edit list leaves them out.
+        lead_ = (c->frame_size - expected_ % c->frame_size) % c->frame_size;
+        pts_ = -lead_;
+        const std::vector<float> silence(size_t(lead_ * kM4rChannels), 0.0f);
+        return encode(silence.data(), lead_);
+    }
     return {};
 }
 
@@ -117,6 +150,7 @@ QString AacMp4Writer::sendFrame(AVFrame *frame)
     if (rc < 0)
         return fail(QStringLiteral("the AAC encoder failed"), rc);
     while ((rc = avcodec_receive_packet(codec_.get(), packet_.get())) >= 0) {
+        ++packets_;
         av_packet_rescale_ts(packet_.get(), codec_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
         rc = av_write_frame(muxer_.get(), packet_.get());
@@ -132,6 +166,12 @@ QString AacMp4Writer::sendFrame(AVFrame *frame)
 }
 
 QString AacMp4Writer::write(const float *frames, qint64 count)
+{
+    written_ += count;
+    return encode(frames, count);
+}
+
+QString AacMp4Writer::encode(const float *frames, qint64 count)
 {
     AVFrame *f = frame_.get();
     while (count > 0) {
@@ -177,6 +217,31 @@ QString AacMp4Writer::finish()
         return fail(QStringLiteral("the MP4 index cannot be written"), rc);
     if ((rc = avio_closep(&muxer_->pb)) < 0)
         return fail(QStringLiteral("writing failed"), rc);
+    return writeGaplessTag();
+}
+
+// iTunSMPB: the frames before the sound (the priming), those after it, and
+// the sound's own count, in the hexadecimal layout players read.
+QString AacMp4Writer::writeGaplessTag()
+{
+    const qint64 priming = lead_ + codec_->initial_padding;
+    const qint64 remainder = packets_ * codec_->frame_size - priming - written_;
+    if (remainder < 0)
+        return QStringLiteral("the AAC encoder gave fewer frames than it was given");
+    QString value = QStringLiteral(" 00000000 %1 %2 %3")
+                        .arg(priming, 8, 16, QLatin1Char('0'))
+                        .arg(remainder, 8, 16, QLatin1Char('0'))
+                        .arg(written_, 16, 16, QLatin1Char('0'))
+                        .toUpper();
+    for (int i = 0; i < 8; ++i)
+        value += QStringLiteral(" 00000000");
+    TagLib::MP4::File file(QFile::encodeName(path_).constData(), false);
+    if (!file.isValid())
+        return QStringLiteral("the MP4 file just written cannot be read back");
+    file.tag()->setItem("----:com.apple.iTunes:iTunSMPB",
+                        TagLib::MP4::Item(TagLib::StringList(TagLib::String(value.toStdString()))));
+    if (!file.save())
+        return QStringLiteral("writing failed");
     return {};
 }
 

@@ -18,6 +18,8 @@ struct EncodeTarget {
 class FloatEncoder {
 public:
     virtual ~FloatEncoder() = default;
+    // Before open: the frames write() will be given in all.
+    virtual void expectFrames(qint64 frames) { (void)frames; }
     // Each returns empty, or the reason it failed.
     virtual QString open(const QString &path, int rate, int channels) = 0;
     virtual QString write(const float *frames, qint64 count) = 0;

@@ -4,6 +4,7 @@
 #include "encode/encoders.h"
 #include "encode/wavsource.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -24,8 +25,10 @@ FloatStream::FloatStream(WavSource &source, int rate, int channels)
         return;
     }
     read_.resize(size_t(kBlockFrames * source.channels()));
+    frames_ = source.frames();
     if (rate_ == source.rate())
         return;
+    frames_ = (source.frames() * rate_ + source.rate() / 2) / source.rate();
     resampler_ = std::make_unique<Resampler>(source.rate(), rate_, unsigned(channels_));
     if (!resampler_->ok())
         fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
@@ -65,8 +68,14 @@ bool FloatStream::next(const float *&frames, qint64 &count)
     // The end flushes what the filter still holds.
     if (!(ended_ ? resampler_->finish(resampled_) : resampler_->process(block, size_t(got), resampled_)))
         return fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
+    // The filter gives a frame more or less than the length at the new rate:
+    // the stream is held to that length, so that a ringtone holds exactly
+    // its frames.
+    if (ended_)
+        resampled_.resize(size_t(std::max<qint64>(0, frames_ - given_) * channels_));
     frames = resampled_.data();
-    count = qint64(resampled_.size()) / channels_;
+    count = std::min(qint64(resampled_.size()) / channels_, frames_ - given_);
+    given_ += count;
     // The flush at the end may still hand out a block.
     return count > 0 || !ended_;
 }
@@ -143,6 +152,7 @@ QString runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int r
     FloatStream stream(target.source, rate, channels);
     if (!stream.error().isEmpty())
         return stream.error();
+    encoder.expectFrames(stream.frames());
     if (const QString why = encoder.open(target.out.tempPath(), stream.rate(), stream.channels()); !why.isEmpty())
         return why;
     BlockQueue queue;

@@ -23,6 +23,9 @@ public:
     QString error() const { return error_; }
     int rate() const { return rate_; }
     int channels() const { return channels_; }
+    // The frames handed out in all: the source's, or at another rate the
+    // same length to the nearest frame.
+    qint64 frames() const { return frames_; }
 
     // The next block, valid until the next call: false at the end or on a
     // failure (error() then says which).
@@ -36,6 +39,7 @@ private:
     std::unique_ptr<Resampler> resampler_; // when the rate changes
     int rate_, channels_;
     bool ended_ = false;
+    qint64 frames_ = 0, given_ = 0;
     QString error_;
     std::vector<float> read_, mapped_, resampled_;
 };

@@ -16,16 +16,16 @@ struct FormatCase {
     const char *codec;     // nullptr: the WAV's own
     int rate;              // 0: the WAV's
     int channels;          // 0: the WAV's
-    int slack;             // frames the length may be off: one codec frame
+    bool lossless;         // sample for sample
 };
 
 const FormatCase kFormats[] = {
-    {RingtoneFormat::M4r, "mov,mp4,m4a,3gp,3g2,mj2", "aac", 44100, 2, 1024},
-    {RingtoneFormat::Ogg, "ogg", "vorbis", 0, 0, 2048},
-    {RingtoneFormat::Opus, "ogg", "opus", 48000, 0, 960},
-    {RingtoneFormat::Flac, "flac", "flac", 0, 0, 0},
-    {RingtoneFormat::Mp3, "mp3", "mp3", 0, 0, 1152},
-    {RingtoneFormat::Wav, "wav", nullptr, 0, 0, 0},
+    {RingtoneFormat::M4r, "mov,mp4,m4a,3gp,3g2,mj2", "aac", 44100, 2, false},
+    {RingtoneFormat::Ogg, "ogg", "vorbis", 0, 0, false},
+    {RingtoneFormat::Opus, "ogg", "opus", 48000, 0, false},
+    {RingtoneFormat::Flac, "flac", "flac", 0, 0, true},
+    {RingtoneFormat::Mp3, "mp3", "mp3", 0, 0, false},
+    {RingtoneFormat::Wav, "wav", nullptr, 0, 0, true},
 };
 
 const WavLayout kLayouts[] = {{44100, 2, 16}, {22050, 1, 16}, {48000, 2, 24}, {32000, 1, 8}};
@@ -54,11 +54,11 @@ TEST_P(EncodeFormatTest, ContainerCodecRateChannelsLengthAndTitleAreRight)
     EXPECT_EQ(audio[QLatin1String("sample_rate")].toString().toInt(), rate);
     EXPECT_EQ(audio[QLatin1String("channels")].toInt(), channels);
 
+    // A phone repeats the ringtone: decoded, it holds exactly its frames,
+    // with no gap of codec padding at either end.
     const QByteArray decoded = decode32(file(name), file(QStringLiteral("out.raw")));
-    const qint64 expected = std::llround(seconds * rate);
-    EXPECT_LE(std::abs(audioFrames(decoded, channels) - expected), fc.slack)
-        << audioFrames(decoded, channels) << " frames decoded, " << expected << " expected";
-    if (fc.slack == 0)
+    EXPECT_EQ(audioFrames(decoded, channels), std::llround(seconds * rate));
+    if (fc.lossless)
         EXPECT_TRUE(decoded == decode32(wav, file(QStringLiteral("wav.raw")))) << "the samples differ";
 
     const auto tags = tagsOf(probed);
@@ -105,7 +105,7 @@ TEST_P(RingtoneLimitTest, FirstFortySecondsFadeOutOrTheWholeSong)
               QString());
     const QByteArray decoded = decode32(file(QStringLiteral("long.m4r")), file(QStringLiteral("out.raw")));
     const double length = keep ? 40.0 : 45.0;
-    EXPECT_LE(std::abs(decoded.size() / 8 - qint64(length * 44100)), 1024);
+    EXPECT_EQ(decoded.size() / 8, qint64(length * 44100));
 
     const double full = rms(decoded, length - 2.0, length - 1.0);
     ASSERT_GT(full, 0.05);
@@ -124,3 +124,37 @@ TEST_P(RingtoneLimitTest, FirstFortySecondsFadeOutOrTheWholeSong)
 
 INSTANTIATE_TEST_SUITE_P(BothAnswers, RingtoneLimitTest, ::testing::Values(true, false),
                          [](const auto &info) { return std::string(info.param ? "KeepFortySeconds" : "SaveWhole"); });
+
+// The M4R declares the encoder's priming and padding as players read them
+// (iTunSMPB: priming, remainder, the sound's frames), and the decoded sound
+// lies exactly where the source's does: no frame early or late.
+class M4rGapless : public EncodeFixture, public ::testing::Test {};
+
+TEST_F(M4rGapless, DeclaresItsPaddingAndTheSoundStartsOnTheFirstFrame)
+{
+    const QString wav = makeWav(QStringLiteral("joined.wav"), 2.5);
+    ASSERT_EQ(save(wav, QStringLiteral("ring.m4r"), RingtoneFormat::M4r), QString());
+    const qint64 frames = 2.5 * 44100;
+    const QStringList smpb = tagsOf(probe(file(QStringLiteral("ring.m4r")))).value(QStringLiteral("itunsmpb"))
+                                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    ASSERT_EQ(smpb.size(), 12);
+    const qint64 priming = smpb[1].toLongLong(nullptr, 16), remainder = smpb[2].toLongLong(nullptr, 16);
+    EXPECT_EQ(smpb[3].toLongLong(nullptr, 16), frames);
+    EXPECT_GE(priming, 1024);
+    EXPECT_EQ((priming + frames + remainder) % 1024, 0);
+
+    const QByteArray decoded = decode32(file(QStringLiteral("ring.m4r")), file(QStringLiteral("out.raw")));
+    const QByteArray source = decode32(wav, file(QStringLiteral("wav.raw")));
+    ASSERT_EQ(decoded.size(), source.size());
+    const auto *d = reinterpret_cast<const qint32 *>(decoded.constData());
+    const auto *s = reinterpret_cast<const qint32 *>(source.constData());
+    // The error against the source, left channel, shifted by `lag` frames.
+    const auto error = [&](int lag) {
+        double sum = 0;
+        for (qint64 i = 4410; i < frames - 4410; ++i)
+            sum += std::pow((double(d[2 * i]) - s[2 * (i + lag)]) / 2147483648.0, 2);
+        return sum;
+    };
+    for (int lag : {-3, -2, -1, 1, 2, 3})
+        EXPECT_LT(error(0) * 3, error(lag)) << "the sound is shifted by " << -lag << " frames";
+}
