@@ -38,6 +38,7 @@ bench() {
   mapfile -t -O "${#rows[@]}" rows <<<"$found"
 }
 bench import_mp3.sh "$build" "$runs"
+bench import_formats.sh "$build" "$runs"
 bench encode_mp3.sh "$build" "$runs"
 bench encode_ringtone.sh "$build" "$runs"
 bench join_wav.sh "$build" "$runs"

@@ -39,6 +39,10 @@ JOIN_FINDINGS = {
 }
 
 
+# What the FFmpeg reader is asked about.
+MEDIA = {".m4a", ".mp4", ".aac", ".wma", ".mka", ".webm", ".ogg", ".flac"}
+
+
 def main() -> None:
     sounds, out = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
     files = sorted(p for p in sounds.iterdir() if p.is_file())
@@ -46,6 +50,7 @@ def main() -> None:
     seeds = {
         "bass_memory_fuzz": {p.name: p.read_bytes() for p in files},
         "bass_music_fuzz": {"seed.mod": tracker_module()},
+        "bass_media_fuzz": {p.name: p.read_bytes() for p in files if p.suffix in MEDIA},
         "wav_reader_fuzz": {f"{i}.wav": w for i, w in enumerate(wavs)},
         "settings_file_fuzz": {
             "rate_and_folder": b" 96 \r\n/home/someone/Music\r\n",

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpulse-dev libmpg123-dev libsndfile1-dev libopenmpt-dev libmp3lame-dev libsoxr-dev libebur128-dev libcurl4-openssl-dev
   libfftw3-dev libaubio-dev
-  libavcodec-dev libavformat-dev libavutil-dev libvorbis-dev libogg-dev libopusenc-dev libopus-dev libtag1-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libvorbis-dev libogg-dev libopusenc-dev libopus-dev libtag1-dev
   libgtest-dev libclang-rt-14-dev
   # llvm-symbolizer for clang's sanitizer runtime: the leak suppressions
   # match function names, which only a symbolized stack has.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang and runs each of them for
 # a bounded time:  tools/fuzz.sh [seconds per target, default 10]
-# Seeds (short WAV, AIFF, FLAC, Ogg and MP3 files made with sox and lame)
+# Seeds (short WAV, AIFF, FLAC, Ogg and MP3 files made with sox and lame,
+# M4A, AAC, WMA, Matroska, WebM and MP4 made with ffmpeg)
 # are made once per build folder. The corpus grows in build-fuzz/corpus/
 # from run to run. Exits non-zero when a target finds a crash, a leak or
 # undefined behaviour; the input is left in build-fuzz/findings/<target>/.
@@ -32,6 +33,12 @@ if [ ! -d "$seeds" ]; then
   sox -n -r 8000 -c 1 "$sounds/a.ogg" synth 0.2 sine 440
   lame --quiet -b 32 "$sounds/s16.wav" "$sounds/a.mp3"
   lame --quiet -V 5 "$sounds/s16.wav" "$sounds/vbr.mp3"
+  for made in "aac a.m4a" "alac alac.m4a" "aac adts.aac" "wmav2 a.wma" "flac a.mka" "libopus a.webm"; do
+    set -- $made
+    ffmpeg -v error -i "$sounds/s16.wav" -c:a "$1" "$sounds/$2"
+  done
+  ffmpeg -v error -f lavfi -i color=s=16x16:r=5:d=0.2 -i "$sounds/s16.wav" -c:v mpeg4 -c:a aac \
+    -movflags +faststart "$sounds/video.mp4"
   python3 fuzz/make_seeds.py "$sounds" "$seeds.tmp"
   mv "$seeds.tmp" "$seeds"
 fi

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <cmath>
 
 namespace {
@@ -15,6 +16,17 @@ constexpr int kBlock = 20000;
 // slow one (100 ms or more a percent) by every percent.
 constexpr int kProgressStep = 4;
 constexpr qint64 kProgressWaitMs = 100;
+
+// Words for the codes that say what is wrong with a file; empty for the others.
+QString fileProblem(int code)
+{
+    switch (code) {
+    case BASS_ERROR_NOAUDIO: return QStringLiteral("the file holds no audio stream, so there is no sound to import");
+    case BASS_ERROR_PROTECTED: return QStringLiteral("the sound is encrypted (DRM) and cannot be read");
+    case BASS_ERROR_DAMAGED: return QStringLiteral("the file is damaged (cut short or corrupt)");
+    default: return {};
+    }
+}
 } // namespace
 
 SongDecoder::SongDecoder(AudioStart &audio) : audio_(audio) {}
@@ -25,8 +37,13 @@ Outcome SongDecoder::loadmp3(const QString &songPath)
     const BassApi *bass = audio_.api();
     if (!bass)
         return Outcome::failure(QStringLiteral("The audio library is not started."));
+    songPath_ = songPath;
     const QByteArray path = songPath.toLocal8Bit();
     decChan = bass->BASS_StreamCreateFile(0, path.constData(), 0, 0, BASS_STREAM_DECODE);
+    // A file the library knew but found silent, locked or damaged is said
+    // so; the address and tracker music tried after it know nothing more.
+    if (const QString why = fileProblem(bass->BASS_ErrorGetCode()); !decChan && !why.isEmpty())
+        return Failure{QStringLiteral("%1: %2; no clip was made.").arg(songPath, why)};
     if (!decChan)
         decChan = bass->BASS_StreamCreateURL(path.constData(), 0, BASS_STREAM_DECODE | BASS_STREAM_FETCHALL, nullptr,
                                              nullptr);
@@ -56,6 +73,14 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
     bass->BASS_ChannelGetAttributes(decChan, &rate, &volume, &pan);
     decHdr = WavHeader::make(quint16(info.chans), rate, (info.flags & BASS_SAMPLE_8BITS) ? 8 : 16);
 
+    // The length the song says it has (an estimate for some formats) is
+    // checked before anything is written.
+    const quint64 total = bass->BASS_ChannelGetLength(decChan);
+    if (total != quint64(-1) && qint64(total) > maxDataSize) {
+        converting = false;
+        return Outcome::failure(QStringLiteral("%1 is too long for a WAV clip (more than %2 of samples); no clip was made.")
+                                    .arg(songPath_, QLocale::c().formattedDataSize(maxDataSize)));
+    }
     outputPath_ = outputPath;
     out_.setFileName(outputPath + QStringLiteral(".part"));
     if (!out_.open(QIODevice::WriteOnly | QIODevice::Truncate) || !writeWavHeader(out_, decHdr)) {
@@ -64,7 +89,6 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
         converting = false;
         return Outcome::failure(QStringLiteral("The clip file %1 could not be created.").arg(outputPath));
     }
-    const quint64 total = bass->BASS_ChannelGetLength(decChan);
     QByteArray decBuf(kBlock, Qt::Uninitialized);
     int lastPercent = -1;
     QElapsedTimer sinceProgress;

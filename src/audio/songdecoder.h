@@ -17,11 +17,13 @@ public:
 
     // Opens the song for decoding (file, then address, then tracker music);
     // fails with "Can't play the file" and the library's code, leaving
-    // decChan 0, when none works.
+    // decChan 0, when none works; a file found silent (no audio stream),
+    // encrypted or damaged is named and said so instead.
     Outcome loadmp3(const QString &songPath);
     // Decodes the open song into outputPath. Written beside it and moved
     // into place when complete; fails when nothing usable was decoded or
-    // the file could not be written.
+    // the file could not be written, and before writing anything when the
+    // song's length is more than a clip holds.
     Outcome convert2wav(const QString &outputPath);
     // Completes the open output file's sizes and closes it; nothing when
     // none is open.
@@ -44,6 +46,7 @@ private:
 
     AudioStart &audio_;
     QFile out_;
+    QString songPath_;
     QString outputPath_;
     QString problem_;
 };

@@ -100,6 +100,7 @@ WavInfo readWavInfo(QIODevice &dev)
             dataHeadPos = pos;
             info.dataOffset = body;
             info.dataSize = std::clamp<qint64>(qint64(csize), 0, size - body);
+            info.cutShort = qint64(csize) > size - body;
             if (qint64(csize) >= size - body)
                 break; // the data runs to the end of the file (or beyond): nothing follows
         }

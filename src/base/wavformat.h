@@ -44,6 +44,7 @@ struct WavInfo {
     quint16 validBits = 0;     // significant bits (extensible), else == bitsPerSample
     qint64 dataOffset = 0;     // file offset of the first sample byte
     qint64 dataSize = 0;       // sample bytes, clamped to the file (may end in a partial frame)
+    bool cutShort = false;     // the data chunk's size claims more bytes than the file holds
     qint64 fileSize = 0;
 
     // True when the file is exactly the 44-byte layout: "fmt "

@@ -4,6 +4,7 @@
 #include "base/atomicsave.h"
 #include "core/cliplist.h"
 #include "core/encoderqueue.h"
+#include "core/songfiles.h"
 #include "core/songimport.h"
 #include "core/workspace.h"
 #include "encode/mp3tags.h"
@@ -92,7 +93,8 @@ void ConverterPanel::choose(bool save, const QString &filter, QLineEdit *box, co
     box->setText(ComFileOpen->FileName);
 }
 
-void ConverterPanel::CmdopenMp3_Click() { choose(false, QStringLiteral("MP3 File(*.mp3)|*.mp3"), txtopenmp3); }
+// Every song and video the import takes.
+void ConverterPanel::CmdopenMp3_Click() { choose(false, songFileFilter(), txtopenmp3); }
 void ConverterPanel::Cmdopenwav_Click() { choose(false, QStringLiteral("Wav File(*.wav)|*.wav"), txtopenwav); }
 void ConverterPanel::CmdSavewav2_Click()
 {

@@ -5,6 +5,7 @@
 #include "base/pcmwav.h"
 #include "base/wavformat.h"
 #include "core/cliplist.h"
+#include "core/songfiles.h"
 #include "core/songimport.h"
 #include "core/trimsession.h"
 #include "core/workspace.h"
@@ -66,20 +67,22 @@ void ClipList::CmdAdd_Click()
 {
     cmdopen_->DialogTitle = QStringLiteral("Select a file to Convert");
     cmdopen_->FileName.clear();
-    cmdopen_->Filter = QStringLiteral("Audio files (*.wav;*.mp3)|*.wav;*.mp3");
+    cmdopen_->Filter = songFileFilter();
     cmdopen_->ShowOpen();
-    importSong(cmdopen_->FileName);
+    // A file chosen under "All files" is offered to the audio library too,
+    // which judges it by what it holds.
+    if (!cmdopen_->FileName.isEmpty() && !importSong(cmdopen_->FileName))
+        importDecoded(cmdopen_->FileName);
 }
 
 bool ClipList::importSong(const QString &path)
 {
-    const QString type = path.right(3).toLower();
-    if (type == QLatin1String("wav"))
-        importWav(path);
-    else if (type == QLatin1String("mp3"))
-        importDecoded(path);
-    else
+    if (!isSongFile(path))
         return false;
+    if (path.right(3).toLower() == QLatin1String("wav"))
+        importWav(path);
+    else
+        importDecoded(path);
     return true;
 }
 
@@ -100,7 +103,8 @@ void ClipList::importSongs(const QStringList &songPaths)
     }
     importing_ = false;
     if (!refused.isEmpty())
-        context_.fail(Failure{QStringLiteral("Only WAV and MP3 songs can be added to the list. Not added:\n") +
+        context_.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
+                                      .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
                                   refused.join(QLatin1Char('\n')),
                               {}, {}, false});
 }
@@ -112,8 +116,10 @@ bool ClipList::importWav(const QString &songPath)
     const QString clip = workspace_.paths().clipFile(name);
     // The clip appears under its name only when it is complete. A WAV that
     // the player, the cut and the join read as it is stays a byte copy; any
-    // other layout is converted once, here, so that every clip is usable.
-    const Outcome made = readWavInfo(songPath).ok ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
+    // other layout, and a file cut short of what its header claims, is
+    // converted once, here, so that every clip is usable and its header true.
+    const WavInfo song = readWavInfo(songPath);
+    const Outcome made = song.ok && !song.cutShort ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
     if (!made) {
         context_.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
                               {}, {}, false});

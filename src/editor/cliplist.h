@@ -24,18 +24,19 @@ public:
     void CmdDown_Click() { moveSelected(+1); }
 
     // Imports songs given by path (dropped or named at start-up) as Add New
-    // would, in order; the ones that are not WAV or MP3 are named in one message.
+    // would, in order; the ones that are no song or video are named in one message.
     void importSongs(const QStringList &songPaths);
     // Imports one WAV song; false (with a message) when no clip was made.
     bool importWav(const QString &songPath);
-    // Imports one MP3 song (or any song the audio library decodes) under
-    // the busy window; false when no clip was made.
+    // Imports one song that is not a WAV (MP3, FLAC, M4A, a video's sound,
+    // anything the audio library decodes) under the busy window; false when
+    // no clip was made.
     bool importDecoded(const QString &songPath);
     // Selects an entry without running the selection handler.
     void selectQuietly(int row);
 
 private:
-    // Imports by the path's type, as Add New does; false for another type.
+    // Imports by the path's extension, as Add New does; false when it is no song's.
     bool importSong(const QString &path);
     // Moves the selected entry one place (step -1 up, +1 down); the
     // selection and the list player's next entry follow it.

@@ -5,8 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <vector>
 
+#include <taglib/aifffile.h>
+#include <taglib/asffile.h>
+#include <taglib/asfpicture.h>
 #include <taglib/attachedpictureframe.h>
+#include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
 #include <taglib/id3v2tag.h>
@@ -71,6 +76,77 @@ void takeCover(SongTags &out, ID3v2::Tag *tag)
         out.coverArt = fromBytes(chosen->picture());
         out.coverMime = fromTag(chosen->mimeType());
     }
+}
+
+// The front cover, else the first picture, of a FLAC or Xiph picture list.
+void takePictures(SongTags &out, const TagLib::List<TagLib::FLAC::Picture *> &pictures)
+{
+    const TagLib::FLAC::Picture *chosen = nullptr;
+    for (const TagLib::FLAC::Picture *picture : pictures) {
+        if (picture->data().isEmpty())
+            continue;
+        if (!chosen || (picture->type() == TagLib::FLAC::Picture::FrontCover
+                        && chosen->type() != TagLib::FLAC::Picture::FrontCover))
+            chosen = picture;
+    }
+    if (chosen) {
+        out.coverArt = fromBytes(chosen->data());
+        out.coverMime = fromTag(chosen->mimeType());
+    }
+}
+
+void takeMp4Cover(SongTags &out, TagLib::MP4::Tag *tag)
+{
+    if (!tag || !tag->contains("covr"))
+        return;
+    const TagLib::MP4::CoverArtList covers = tag->item("covr").toCoverArtList();
+    for (const TagLib::MP4::CoverArt &cover : covers) {
+        if (cover.data().isEmpty())
+            continue;
+        out.coverArt = fromBytes(cover.data());
+        out.coverMime = cover.format() == TagLib::MP4::CoverArt::PNG ? QStringLiteral("image/png")
+                                                                     : QStringLiteral("image/jpeg");
+        return;
+    }
+}
+
+void takeAsfCover(SongTags &out, TagLib::ASF::Tag *tag)
+{
+    if (!tag || !tag->contains("WM/Picture"))
+        return;
+    const TagLib::ASF::Picture *chosen = nullptr;
+    TagLib::ASF::AttributeList attributes = tag->attribute("WM/Picture");
+    std::vector<TagLib::ASF::Picture> pictures;
+    for (const TagLib::ASF::Attribute &a : attributes)
+        pictures.push_back(a.toPicture());
+    for (const TagLib::ASF::Picture &picture : pictures) {
+        if (!picture.isValid() || picture.picture().isEmpty())
+            continue;
+        if (!chosen || (picture.type() == TagLib::ASF::Picture::FrontCover
+                        && chosen->type() != TagLib::ASF::Picture::FrontCover))
+            chosen = &picture;
+    }
+    if (chosen) {
+        out.coverArt = fromBytes(chosen->picture());
+        out.coverMime = fromTag(chosen->mimeType());
+    }
+}
+
+// The cover of any file TagLib reads, from the tag its format keeps it in.
+void takeCoverOf(SongTags &out, TagLib::File *file)
+{
+    if (auto *mp3 = dynamic_cast<TagLib::MPEG::File *>(file))
+        takeCover(out, mp3->ID3v2Tag());
+    else if (auto *mp4 = dynamic_cast<TagLib::MP4::File *>(file))
+        takeMp4Cover(out, mp4->tag());
+    else if (auto *flac = dynamic_cast<TagLib::FLAC::File *>(file))
+        takePictures(out, flac->pictureList());
+    else if (auto *asf = dynamic_cast<TagLib::ASF::File *>(file))
+        takeAsfCover(out, asf->tag());
+    else if (auto *aiff = dynamic_cast<TagLib::RIFF::AIFF::File *>(file))
+        takeCover(out, aiff->tag());
+    else if (auto *xiph = dynamic_cast<TagLib::Ogg::XiphComment *>(file->tag()))
+        takePictures(out, xiph->pictureList());
 }
 
 bool isRiff(const QString &path)
@@ -191,11 +267,19 @@ SongTags readSongTags(const QString &songPath)
         takeCover(tags, file.ID3v2Tag());
         return tags;
     }
-    TagLib::MPEG::File file(fileName(songPath).constData(), false);
-    if (!file.isValid())
+    // Any other format by its extension, or by what it holds.
+    TagLib::FileRef ref(fileName(songPath).constData(), false);
+    if (ref.isNull()) {
+        // An MP3 under another name still has its tags read.
+        TagLib::MPEG::File file(fileName(songPath).constData(), false);
+        if (file.isValid()) {
+            takeText(tags, file.tag());
+            takeCover(tags, file.ID3v2Tag());
+        }
         return tags;
-    takeText(tags, file.tag()); // ID3v2, then APE, then ID3v1
-    takeCover(tags, file.ID3v2Tag());
+    }
+    takeText(tags, ref.tag()); // for MP3: ID3v2, then APE, then ID3v1
+    takeCoverOf(tags, ref.file());
     return tags;
 }
 

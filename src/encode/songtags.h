@@ -15,9 +15,11 @@ struct SongTags {
     bool operator==(const SongTags &) const = default;
 };
 
-// The title, artist, album and front cover (or first picture) of an MP3
-// (ID3v2, else ID3v1) or WAV song (ID3v2 chunk, else RIFF INFO). Empty
-// fields when the song has none or cannot be read.
+// The title, artist, album and front cover (or first picture) of a song:
+// MP3 (ID3v2, else ID3v1), WAV (ID3v2 chunk, else RIFF INFO), FLAC, Ogg
+// Vorbis and Opus (Vorbis comments), M4A and MP4 (atoms), WMA (ASF
+// attributes), AIFF (ID3v2). Empty fields when the song has none, or its
+// format keeps none TagLib reads (Matroska, AVI), or it cannot be read.
 SongTags readSongTags(const QString &songPath);
 
 // The tags of a saved file: its title is the file's base name ("Ring.m4r"

@@ -4,6 +4,7 @@
 #include "export/listjoin.h"
 #include "editorfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QtEndian>
@@ -16,7 +17,14 @@ TEST_F(EditorTest, ImportCopiesAWavSongIntoTheWorkingFolder)
     importThroughDialog(song);
     ASSERT_EQ(dialogs.fileRequests.size(), 1);
     EXPECT_EQ(dialogs.fileRequests[0].title, QStringLiteral("Select a file to Convert"));
-    EXPECT_EQ(dialogs.fileRequests[0].filter, QStringLiteral("Audio files (*.wav;*.mp3)|*.wav;*.mp3"));
+    const QStringList filter = dialogs.fileRequests[0].filter.split('|');
+    ASSERT_EQ(filter.size(), 4);
+    EXPECT_EQ(filter[0], QStringLiteral("Audio and video files"));
+    for (const char *type : {"*.wav", "*.mp3", "*.flac", "*.ogg", "*.opus", "*.m4a", "*.aac", "*.aiff", "*.wma", "*.mp4",
+                             "*.m4v", "*.mov", "*.mkv", "*.webm", "*.avi"})
+        EXPECT_TRUE(filter[1].split(';').contains(QLatin1String(type))) << type;
+    EXPECT_EQ(filter[2], QStringLiteral("All files"));
+    EXPECT_EQ(filter[3], QStringLiteral("*"));
     EXPECT_EQ(entries(), QStringList{"My Song"});
     EXPECT_EQ(readFile(env.paths().clipFile("My Song")), readFile(song));
 
@@ -25,12 +33,22 @@ TEST_F(EditorTest, ImportCopiesAWavSongIntoTheWorkingFolder)
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
-TEST_F(EditorTest, CancelAndOtherTypesChangeNothing)
+TEST_F(EditorTest, CancelChangesNothingAndAFileOfAnotherTypeIsJudgedByWhatItHolds)
 {
     click("CmdAdd"); // unscripted: cancelled
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    // Chosen under "All files": the audio library looks at it and says it cannot play it.
     importThroughDialog(env.homeFile(QStringLiteral("notes.txt"), "text"));
     EXPECT_TRUE(entries().isEmpty());
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Can't play the file")) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(QDir(env.paths().workDir).entryList(QDir::Files).isEmpty());
+    // A song under another name is imported by what it holds.
+    const QString tone = makeSong(QStringLiteral("tone.wav"), 0.4);
+    const QString renamed = env.paths().homeDir + QStringLiteral("/Ringtone.bin");
+    ASSERT_EQ(runShell(QStringLiteral("ffmpeg -v error -i '%1' -c:a flac -f flac '%2'").arg(tone, renamed)), 0);
+    importThroughDialog(renamed);
+    EXPECT_EQ(entries(), QStringList{"Ringtone"});
 }
 
 TEST_F(EditorTest, ASecondSongOfTheSameNameNeverReplacesTheFirstClip)

@@ -37,6 +37,9 @@ typedef int BOOL;
 #define BASS_ERROR_POSITION 11 /* the position is not valid */
 #define BASS_ERROR_PROTOCOL 12 /* not an http, https or ftp address */
 #define BASS_ERROR_ALREADY 14  /* BASS_Init was already called */
+#define BASS_ERROR_NOAUDIO 15  /* the file holds no audio stream (a silent video) */
+#define BASS_ERROR_PROTECTED 16 /* the audio is encrypted (DRM) and cannot be read */
+#define BASS_ERROR_DAMAGED 17  /* the file is damaged: cut short or corrupt */
 #define BASS_ERROR_UNKNOWN -1  /* some other failure */
 
 /* Flags. The stream calls and BASS_RecordStart fail with BASS_ERROR_ILLPARAM
@@ -60,6 +63,7 @@ typedef int BOOL;
 #define BASS_CTYPE_MPEG 1    /* MPEG audio layer 1, 2 or 3 */
 #define BASS_CTYPE_SNDFILE 2 /* WAV, AIFF, FLAC, Ogg Vorbis and the rest libsndfile reads */
 #define BASS_CTYPE_MUSIC 3   /* tracker music */
+#define BASS_CTYPE_MEDIA 4   /* AAC, ALAC, WMA, the sound of videos and the rest FFmpeg reads */
 
 /* BASS_ChannelIsActive results. */
 #define BASS_ACTIVE_STOPPED 0

@@ -34,6 +34,9 @@ const char *errorText(int code)
     case BASS_ERROR_POSITION: return "the position is not valid";
     case BASS_ERROR_PROTOCOL: return "not an http, https or ftp address";
     case BASS_ERROR_ALREADY: return "the library has already been started";
+    case BASS_ERROR_NOAUDIO: return "the file holds no audio stream";
+    case BASS_ERROR_PROTECTED: return "the audio is encrypted (DRM) and cannot be read";
+    case BASS_ERROR_DAMAGED: return "the file is damaged (cut short or corrupt)";
     default: return "unknown error";
     }
 }

@@ -66,10 +66,13 @@ Opening openAs(const char *by, const Source &source, DWORD flags)
     return Opening{std::move(reader), BASS_OK, {}};
 }
 
-// The first bytes of a source, for the readers to judge it by.
+// The first bytes of a source, for the readers to judge it by; behind an
+// ID3v2 tag at the start, also the first bytes after the tag.
 struct Head {
     unsigned char bytes[16] = {};
     size_t size = 0;
+    unsigned char afterTag[16] = {};
+    size_t afterTagSize = 0;
     bool startsWith(const char *magic, size_t n) const;
 };
 Head headOf(const Source &source);
@@ -88,13 +91,15 @@ struct ReaderEntry {
 // Every reader, in the order they are tried.
 std::span<const ReaderEntry> readerTable();
 // Opens a source with the first reader of its kind (music or stream) that
-// takes it; when none does, the last reader's error (BASS_ERROR_FORMAT when
-// none even sniffed it).
+// takes it; when none does, the error of the first reader that said more
+// than BASS_ERROR_FORMAT, else BASS_ERROR_FORMAT.
 Opening openSource(const Source &source, bool music, DWORD flags);
 
 // The readers of the table.
 Opening openSndfile(const Source &source, DWORD flags);
 Opening openMpeg(const Source &source, DWORD flags);
+// FFmpeg's, in the module libbass_media.so, loaded at its first use.
+Opening openMedia(const Source &source, DWORD flags);
 Opening openTracker(const Source &source, DWORD flags);
 
 // Reads a whole file; false when it cannot be opened or read.

@@ -70,7 +70,8 @@ qint64 primingAllowance(const std::string &reader, const Format &f)
 
 // The files every test case reads, made once: real files of each reader's
 // formats by sox, lame, ffmpeg (and a module of our own), then cut short,
-// damaged, and plain nonsense.
+// damaged, and plain nonsense. The FFmpeg reader ("media") is loaded from
+// its module beside the test, as libbass.so loads it.
 class Inputs {
 public:
     static const Inputs &get()
@@ -98,6 +99,13 @@ private:
             {"a.flac", "sndfile", {"sox", wav, "%1"}},
             {"a.ogg", "sndfile", {"sox", wav, "%1"}},
             {"a.aiff", "sndfile", {"sox", wav, "-c", "1", "%1"}},
+            {"a.opus", "sndfile", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "libopus", "%1"}},
+            {"a.m4a", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "aac", "%1"}},
+            {"fast.m4a", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "alac", "-movflags", "+faststart", "%1"}},
+            {"a.aac", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "aac", "-f", "adts", "%1"}},
+            {"a.wma", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "wmav2", "%1"}},
+            {"a.mka", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "flac", "%1"}},
+            {"a.webm", "media", {"ffmpeg", "-v", "error", "-i", wav, "-c:a", "libopus", "%1"}},
         };
         std::vector<Input> whole;
         for (const Made &m : made) {
