@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, checks the files a desktop
 # needs, then starts the installed program the way the menu entry does,
-# offscreen, with an MP3 and a WAV song to open: both must become clips (the
-# MP3 only decodes when the program has found libbass.so beside it).
+# offscreen, with an MP3, a WAV and an M4A song to open: all must become
+# clips (the MP3 only decodes when the program has found libbass.so beside
+# it, the M4A when libbass.so has found its FFmpeg module).
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
@@ -22,6 +23,9 @@ icon=$prefix/share/icons/hicolor/scalable/apps/orvane-clipforge.svg
 # FFmpeg comes in with the M4R writer only when one is saved, not at start.
 [ -f "$app/libclipforge_aac.so" ] || fail "no libclipforge_aac.so beside the program"
 ! ldd "$app/orvane-clipforge" | grep -q libavcodec || fail "the program loads FFmpeg at start"
+# Nor does the audio library: its FFmpeg reader is a module loaded at the first song that needs it.
+[ -f "$app/libbass_media.so" ] || fail "no libbass_media.so beside libbass.so"
+! ldd "$app/libbass.so" | grep -q libavcodec || fail "libbass.so loads FFmpeg when it is loaded"
 [ -x "$prefix/bin/orvane-clipforge" ] || fail "no launcher in bin"
 [ -f "$entry" ] || fail "no menu entry"
 [ -f "$icon" ] || fail "no scalable icon"
@@ -33,7 +37,7 @@ field() { sed -n "s/^$1=//p" "$entry"; }
 [ "$(field Type)" = Application ] || fail "Type"
 [ "$(field Name)" = "Orvane Clipforge" ] || fail "Name"
 [ "$(field Icon)" = orvane-clipforge ] || fail "Icon names the installed icon"
-for mime in audio/mpeg audio/x-wav; do
+for mime in audio/mpeg audio/x-wav audio/flac audio/mp4 video/mp4; do
   field MimeType | tr ';' '\n' | grep -qx "$mime" || fail "MimeType lacks $mime"
 done
 if command -v desktop-file-validate >/dev/null; then
@@ -49,14 +53,15 @@ home=$tmp/home; mkdir -p "$home/Music"
 sox -n -r 44100 -c 2 -b 16 "$home/Music/tone.wav" synth 1 sine 440 vol 0.5
 sox -n -r 44100 -c 2 -b 16 "$tmp/src.wav" synth 2 sine 660 vol 0.5
 lame --quiet -b 128 "$tmp/src.wav" "$home/Music/My Song.mp3"
+ffmpeg -v error -i "$tmp/src.wav" -c:a aac "$home/Music/Voice Note.m4a"
 
 # The menu entry's command, from another folder, with the user's folders private.
 work=$tmp/cache/orvane
 (cd "$tmp" && HOME=$home XDG_CACHE_HOME=$tmp/cache XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen \
-  exec "$program" "$home/Music/My Song.mp3" "$home/Music/tone.wav" >"$tmp/out.log" 2>&1) &
+  exec "$program" "$home/Music/My Song.mp3" "$home/Music/tone.wav" "$home/Music/Voice Note.m4a" >"$tmp/out.log" 2>&1) &
 pid=$!
 for _ in $(seq 1 300); do
-  [ -f "$work/My Song.wav" ] && [ -f "$work/tone.wav" ] && break
+  [ -f "$work/My Song.wav" ] && [ -f "$work/tone.wav" ] && [ -f "$work/Voice Note.wav" ] && break
   kill -0 "$pid" 2>/dev/null || { cat "$tmp/out.log" >&2; fail "the program ended"; }
   sleep 0.1
 done
@@ -65,5 +70,8 @@ done
 cmp -s "$work/tone.wav" "$home/Music/tone.wav" || fail "the WAV clip is no copy of the song"
 frames=$(soxi -s "$work/My Song.wav")
 [ "$frames" -ge 88200 ] || fail "the MP3 clip holds $frames frames, not 2 s"
+[ -f "$work/Voice Note.wav" ] || fail "the M4A was not imported (libbass_media.so not found beside libbass.so?)"
+frames=$(soxi -s "$work/Voice Note.wav")
+[ "$frames" -ge 88200 ] || fail "the M4A clip holds $frames frames, not 2 s"
 grep -q "$app/libbass.so" "/proc/$pid/maps" || fail "the installed program did not load the libbass.so beside it"
-echo "installed into $prefix; the program started from its menu entry and imported both songs"
+echo "installed into $prefix; the program started from its menu entry and imported the three songs"
