@@ -11,7 +11,6 @@
 #include "platform/dialogs/dialogs.h"
 #include "encode/mp3enc.h"
 #include "widgets/featurecontext.h"
-#include "widgets/frmload.h"
 #include "widgets/twips.h"
 
 #include <QFile>
@@ -37,8 +36,8 @@ Row pathRow(QWidget *frame, const QString &boxName, const QString &buttonName, i
 
 } // namespace
 
-ConverterPanel::ConverterPanel(FeatureContext &context, CommonDialog &cmdopen, QWidget *parent)
-    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), context_(context), cmdopen_(cmdopen)
+ConverterPanel::ConverterPanel(FeatureContext &context, QWidget *parent)
+    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), context_(context)
 {
     setObjectName(QStringLiteral("FrameConvert"));
     setGeometry(tw(1080), tw(720), tw(9135), tw(4815));
@@ -119,7 +118,6 @@ void ConverterPanel::CmdconvertWav_Click()
     // The song is decoded as an import decodes it: the clip joins the list
     // (its working copy never replaces a listed clip's file), then it is
     // copied to the chosen file.
-    cmdopen_.FileName = song;
     Result<QString> clip = Result<QString>::failure(QString());
     {
         BusyScope busy(context_.busy, QStringLiteral("Converting......."));
@@ -145,11 +143,14 @@ void ConverterPanel::CmdConvertMP3_Click()
     // The MP3 carries the WAV's own tags, when it has any, under its own title.
     const QString target = txtsavemp3->text();
     const SongTags song = readSongTags(txtopenwav->text());
-    queue.start(txtopenwav->text(), target, [this, target, song](const QString &error, bool) {
+    // The busy window shows until the encoding ends; the window stays usable.
+    context_.busy.begin(QString(), BusyWindow::Window::Usable);
+    queue.start(txtopenwav->text(), target, [this, target, song](const QString &error) {
+        context_.busy.end(BusyWindow::Window::Usable);
         if (error.isEmpty())
             if (Outcome tagged = tagSavedMp3(target, song); !tagged)
                 context_.fail(tagged.failure());
+        context_.reportSaved(error);
     });
     Text2->setText(QString::number(queue.encoder().Status()));
-    context_.busy.window()->show();
 }

@@ -11,9 +11,7 @@ class QPushButton;
 class ConverterPanel : public QGroupBox {
     Q_OBJECT
 public:
-    // cmdopen: the clip list's open dialog, which is left holding the song
-    // converted to WAV as an import leaves it.
-    ConverterPanel(FeatureContext &context, CommonDialog &cmdopen, QWidget *parent);
+    ConverterPanel(FeatureContext &context, QWidget *parent);
 
     QLineEdit *txtopenwav, *txtsavemp3, *txtopenmp3, *txtsavewav, *Text2;
     QPushButton *Cmdopenwav, *CmdSaveMP3, *CmdConvertMP3, *CmdopenMp3, *CmdSavewav2, *CmdconvertWav;
@@ -29,5 +27,4 @@ public:
 private:
     void choose(bool save, const QString &filter, QLineEdit *box, const QString &defaultExt = QString());
     FeatureContext &context_;
-    CommonDialog &cmdopen_;
 };

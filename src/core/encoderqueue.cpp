@@ -22,9 +22,6 @@ void EncoderQueue::onFinished()
         return;
     Done done = std::move(pending_.front());
     pending_.pop_front();
-    const QString error = encoder_.lastError();
-    const bool anotherPending = !pending_.empty();
     if (done)
-        done(error, anotherPending);
-    emit finished(error, anotherPending);
+        done(encoder_.lastError());
 }

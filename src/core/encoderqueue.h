@@ -7,14 +7,13 @@
 class Mp3Enc;
 
 // The one way to the MP3 encoder component: every encoding is started here,
-// and here its end is told to whoever started it and to the one handler of
-// finished encodings, in the order the encodings were started.
+// and here its end is told to whoever started it, in the order the
+// encodings were started.
 class EncoderQueue : public QObject {
     Q_OBJECT
 public:
-    // Told the encoding's failure (empty when it succeeded) and whether
-    // another encoding still waits or runs after it.
-    using Done = std::function<void(const QString &error, bool anotherPending)>;
+    // Told the encoding's failure (empty when it succeeded).
+    using Done = std::function<void(const QString &error)>;
 
     explicit EncoderQueue(Mp3Enc &encoder, QObject *parent = nullptr);
 
@@ -27,8 +26,6 @@ public:
     bool busy() const { return !pending_.empty(); }
 
 signals:
-    // Every encoding's end, after its starter's `done`.
-    void finished(const QString &error, bool anotherPending);
     // 0..100 for the running encoding.
     void progress(int percent);
 

@@ -15,7 +15,6 @@ class ClipList : public QObject {
 public:
     ClipList(FeatureContext &context, ClipEditorPanel &panel);
 
-    CommonDialog *cmdopen() const { return cmdopen_; }
 
     void CmdAdd_Click();
     void Cmdremove_Click();

@@ -10,11 +10,9 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
-#include "widgets/frmload.h"
 
 #include <QFile>
 #include <QFutureWatcher>
-#include <QLabel>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -104,9 +102,8 @@ void RingtoneExport::CmdSaveRingtone_Click()
     const std::optional<int> &rate = workspace.settings().BitRate;
     job.mp3BitRate = rate && *rate > 0 ? *rate : 128;
 
-    FrmLoad *busy = context_.busy.window();
-    busy->Label1()->setText(QStringLiteral("Saving......."));
-    busy->show();
+    // The window, disabled since the join, stays so until the end.
+    context_.busy.begin(QStringLiteral("Saving......."));
     QPointer<RingtoneExport> self(this);
     const auto progress = [self](double fraction) {
         QMetaObject::invokeMethod(self, [self, fraction] {
@@ -122,9 +119,7 @@ void RingtoneExport::finish()
 {
     const QString error = watcher_->result();
     QFile::remove(source_);
-    if (context_.busy.created())
-        context_.busy.window()->hide();
-    context_.window.setEnabled(true);
+    context_.busy.end();
     if (error.isEmpty())
         showDone(&context_.window, QStringLiteral("Finish Save"));
     else

@@ -113,7 +113,7 @@ void RecorderPanel::CmdMp3_Click()
     const QString wav = engine->SaveCaptureMp3(queue.busy());
     const QString mp3 = engine->cmd->FileName;
     if (!wav.isEmpty() && !mp3.isEmpty()) {
-        queue.start(wav, mp3);
+        queue.start(wav, mp3, [this](const QString &error) { context_.reportSaved(error); });
         context_.Text1.setText(QString::number(queue.encoder().Status()));
     }
     hideSaveChoices();

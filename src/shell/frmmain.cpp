@@ -85,12 +85,11 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     connect(editPanel_->CmdSaveList, &QPushButton::clicked, mp3Export_, &Mp3Export::CmdSaveList_Click);
     ringtoneExport_ = new RingtoneExport(context_, *wavExport_->CmdSave());
     connect(editPanel_->CmdSaveRingtone, &QPushButton::clicked, ringtoneExport_, &RingtoneExport::CmdSaveRingtone_Click);
-    mp3Export_->keepBusyWhile([ringtone = ringtoneExport_] { return ringtone->running(); });
     auto *recorder = new RecorderPanel(context_, this);
     recorderSetup_ = new RecorderSetup(context_, *recorder);
     recorderRelease = [this] { recorderSetup_->release(); };
     frameRec_ = recorder;
-    frameConvert_ = new ConverterPanel(context_, *clipEditor_->list().cmdopen(), this);
+    frameConvert_ = new ConverterPanel(context_, this);
     settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 

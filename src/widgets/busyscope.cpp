@@ -19,16 +19,26 @@ void BusyWindow::progress(int percent)
         window_->setProgress(percent);
 }
 
-BusyScope::BusyScope(BusyWindow &busy, const QString &caption) : busy_(busy)
+void BusyWindow::begin(const QString &caption, Window window)
 {
-    busy_.mainWindow().setEnabled(false);
+    ++holders_;
+    if (window == Window::Disabled && disabling_++ == 0)
+        mainWindow_.setEnabled(false);
     if (!caption.isEmpty())
-        busy_.window()->Label1()->setText(caption);
-    busy_.window()->show();
+        this->window()->Label1()->setText(caption);
+    this->window()->show();
 }
 
-BusyScope::~BusyScope()
+void BusyWindow::end(Window window)
 {
-    busy_.window()->hide();
-    busy_.mainWindow().setEnabled(true);
+    if (holders_ == 0)
+        return;
+    if (window == Window::Disabled && disabling_ > 0 && --disabling_ == 0)
+        mainWindow_.setEnabled(true);
+    if (--holders_ == 0 && window_)
+        window_->hide();
 }
+
+BusyScope::BusyScope(BusyWindow &busy, const QString &caption) : busy_(busy) { busy_.begin(caption); }
+
+BusyScope::~BusyScope() { busy_.end(); }

@@ -28,4 +28,12 @@ struct FeatureContext {
         if (failure.fatal && terminate)
             terminate();
     }
+    // The end of a save in the background: "Finish Save", or its failure.
+    void reportSaved(const QString &error) const
+    {
+        if (error.isEmpty())
+            showDone(&window, QStringLiteral("Finish Save"));
+        else
+            showFailure(&window, Failure{error, {}, {}, false});
+    }
 };

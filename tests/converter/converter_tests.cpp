@@ -126,11 +126,11 @@ TEST_F(ConverterTest, AnOutputThatCannotBeWrittenIsReportedNotFinished)
     EXPECT_FALSE(dialogs.texts().contains("Convert Finish"));
 }
 
-TEST_F(ConverterTest, WavToMp3EndsInTheSharedHandler)
+TEST_F(ConverterTest, WavToMp3KeepsTheBusyWindowUpUntilItsOwnFinishSave)
 {
     const QString wav = tone(QStringLiteral("in.wav"), 1);
     const QString out = env.paths().homeDir + "/out.mp3";
-    writeFile(env.paths().concatFile(), "left over by a WAV export");
+    writeFile(env.paths().concatFile(), "the list export's joined list");
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(out);
     int finished = 0;
@@ -143,7 +143,7 @@ TEST_F(ConverterTest, WavToMp3EndsInTheSharedHandler)
     EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(form->busyWindow()->isHidden());
-    EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
+    EXPECT_EQ(readFile(env.paths().concatFile()), "the list export's joined list") << "not the converter's to delete";
     QString probe;
     runShell(QStringLiteral("ffprobe -v error -show_entries stream=bit_rate,sample_rate,channels -of csv=p=0 '%1'").arg(out),
              &probe);
