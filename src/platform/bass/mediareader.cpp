@@ -59,7 +59,8 @@ public:
             const auto &bytes = *self->memory_;
             const int64_t left = int64_t(bytes.size()) - self->pos_;
             n = size_t(std::clamp<int64_t>(left, 0, size));
-            std::memcpy(buf, bytes.data() + self->pos_, n);
+            if (n > 0)
+                std::memcpy(buf, bytes.data() + self->pos_, n);
             self->pos_ += int64_t(n);
         }
         return n == 0 ? AVERROR_EOF : int(n);
