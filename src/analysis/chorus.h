@@ -21,8 +21,9 @@ struct ChorusResult {
 };
 
 // Finds the most repeated section of a song (its chorus) and the next best
-// other sections. Each stretch starts where its section starts, on a beat,
-// and lasts the section's length within 10 to 40 seconds. Only the first 15
+// other sections. Each stretch starts on its section's first downbeat and
+// lasts to the end of its last bar, run on to the next phrase boundary
+// when shorter than 10 seconds, ended at one when longer than 40. Only the first 15
 // minutes of a longer clip are searched. Takes about half a second of two
 // cores for a song of four minutes: call it off the user-interface thread;
 // it returns early (cancelled) once *cancel turns true.

@@ -1,154 +1,220 @@
 #include "analysis/repetition.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <numeric>
+#include <cmath>
 
 namespace {
 
-constexpr float keptShare = 0.1f;  // the share of cell pairs counted as alike
-constexpr float penalty = -2.0f;   // of a path's step through an unlike cell
-constexpr float minimumSpread = 0.02f; // between the threshold and a perfect match
-constexpr float bend = 1.0f;       // the cost of a step off the diagonal
-// A repetition runs at about the segment's own tempo: its length is within
-// these shares of the segment's.
-constexpr double shortestPath = 0.9, longestPath = 1.1;
-constexpr float unreachable = -1e30f;
-constexpr double clearPath = 0.4; // the least mean score of a repetition's cells
+constexpr int classes = BeatFeatures::classes;
+// The weights of harmony, melody and sound in the likeness of two beats.
+constexpr float harmonyWeight = 0.35f, melodyWeight = 0.4f, soundWeight = 0.25f;
+// A pair of bars is a repetition above the likeness the song's closest
+// `chanceShare` of pairs reach, and never below `leastAlike`.
+constexpr double chanceShare = 0.1;
+constexpr float leastAlike = 0.6f;
+constexpr float leastSpread = 0.05f;
+constexpr int pitchMoves[5] = {0, 1, 2, -1, -2};
+// A stretch's rating grows with its length to the power 0.75: of two
+// stretches that come back equally exactly, one twice as long must come
+// back at about 0.6 times as many places to rate the same. A phrase sung
+// twice in each chorus so comes second to the whole chorus.
+constexpr double lengthWeight = 0.75;
+// Sections start where the sound changes: a stretch gains up to 30 per
+// cent by how clearly it does so at each place it comes at.
+constexpr double changeWeight = 0.3;
+constexpr int changeBars = 4; // bars on each side of the change measured
 
-enum Step : uint8_t { Diagonal, TwoRows, TwoColumns, Begin };
+// Sum over the classes of a[c] * b[c + move].
+float movedDot(const float *a, const float *b, int move)
+{
+    float sum = 0;
+    for (int c = 0; c < classes; ++c)
+        sum += a[c] * b[(c + move + classes) % classes];
+    return sum;
+}
+
+float beatLikeness(const BeatFeatures &f, int i, int j, int move)
+{
+    const float *a = f.beat(i), *b = f.beat(j);
+    float sound = 0;
+    for (int d = 0; d < BeatFeatures::bands; ++d)
+        sound += a[BeatFeatures::bandsAt + d] * b[BeatFeatures::bandsAt + d];
+    return harmonyWeight * movedDot(a + BeatFeatures::lowAt, b + BeatFeatures::lowAt, move) +
+           melodyWeight * movedDot(a + BeatFeatures::highAt, b + BeatFeatures::highAt, move) + soundWeight * sound;
+}
+
+float quantile(std::vector<float> values, double share)
+{
+    if (values.empty())
+        return 0;
+    auto nth = values.begin() + ptrdiff_t(share * double(values.size() - 1));
+    std::nth_element(values.begin(), nth, values.end());
+    return *nth;
+}
+
+// How much the sound changes at the start of each bar, 0..1: how much
+// more alike the `half` bars before it are among themselves, and the `half`
+// bars from it on, than the bars before are to the bars after. A bar's
+// sound is its beats' mean band energies; two bars differing in loudness
+// by 6 dB count as unlike whatever their bands.
+std::vector<float> soundChanges(const BeatFeatures &f, const BarGrid &grid, int half)
+{
+    const int n = grid.bars;
+    constexpr int bands = BeatFeatures::bands;
+    std::vector<float> sound(size_t(n) * bands, 0.0f), loud(size_t(n), 0.0f);
+    for (int x = 0; x < n; ++x) {
+        float *v = sound.data() + size_t(x) * bands;
+        for (int j = 0; j < grid.beatsPerBar; ++j) {
+            const float *b = f.beat(grid.beatOf(x) + j) + BeatFeatures::bandsAt;
+            for (int d = 0; d < bands; ++d)
+                v[d] += b[d];
+            loud[size_t(x)] += f.loudnessDb[size_t(grid.beatOf(x) + j)] / float(grid.beatsPerBar);
+        }
+        float norm = 0;
+        for (int d = 0; d < bands; ++d)
+            norm += v[d] * v[d];
+        norm = std::sqrt(norm);
+        for (int d = 0; d < bands; ++d)
+            v[d] = norm > 1e-6f ? v[d] / norm : 0.0f;
+    }
+    auto like = [&](int x, int y) {
+        float sum = 0;
+        for (int d = 0; d < bands; ++d)
+            sum += sound[size_t(x) * bands + size_t(d)] * sound[size_t(y) * bands + size_t(d)];
+        return sum - std::min(1.0f, std::abs(loud[size_t(x)] - loud[size_t(y)]) / 6.0f);
+    };
+    std::vector<float> change(size_t(n), 0.0f);
+    for (int i = 1; i < n; ++i) {
+        double within = 0, across = 0;
+        int w = 0, a = 0;
+        for (int x = std::max(0, i - half); x < std::min(n, i + half); ++x)
+            for (int y = x + 1; y < std::min(n, i + half); ++y) {
+                if ((x < i) == (y < i))
+                    within += like(x, y), ++w;
+                else
+                    across += like(x, y), ++a;
+            }
+        if (w && a)
+            change[size_t(i)] = float(std::max(0.0, within / w - across / a));
+    }
+    const float top = n ? *std::max_element(change.begin(), change.end()) : 0.0f;
+    for (float &v : change)
+        v = top > 0 ? v / top : 0.0f;
+    return change;
+}
 
 } // namespace
 
-RepetitionFinder::RepetitionFinder(const SelfSimilarity &similarity) : similarity_(similarity)
+BarRepetition::BarRepetition(const BeatFeatures &f, const BarGrid &grid) : bars_(grid.bars)
 {
-    const int n = similarity.n;
-    std::vector<float> offDiagonal;
-    offDiagonal.reserve(size_t(n) * size_t(std::max(n - 1, 0)) / 2);
-    for (int i = 0; i < n; ++i)
-        offDiagonal.insert(offDiagonal.end(), similarity.row(i) + i + 1, similarity.row(i) + n);
-    if (offDiagonal.empty())
+    const int n = bars_;
+    if (n < 2)
         return;
-    auto at = [&](double share) {
-        auto nth = offDiagonal.begin() + ptrdiff_t(share * double(offDiagonal.size() - 1));
-        std::nth_element(offDiagonal.begin(), nth, offDiagonal.end());
-        return *nth;
-    };
-    background_ = at(0.5);
-    const float threshold = at(1.0 - keptShare);
-    const float top = *std::max_element(offDiagonal.begin() + ptrdiff_t(double(offDiagonal.size() - 1) * (1.0 - keptShare)),
-                                        offDiagonal.end());
-    contrast_ = top - threshold > minimumSpread && threshold - background_ > minimumSpread;
-    const float spread = std::max(1.0f - threshold, minimumSpread);
-    scored_.resize(similarity.values.size());
-    for (size_t k = 0; k < scored_.size(); ++k) {
-        const float v = similarity.values[k];
-        scored_[k] = v >= threshold ? std::min(1.0f, (v - threshold) / spread) : penalty;
+    change_ = soundChanges(f, grid, changeBars);
+    std::vector<float> likeness[moves];
+    for (int m = 0; m < moves; ++m)
+        likeness[m].assign(size_t(n) * size_t(n), 0.0f);
+    std::vector<float> best;
+    best.reserve(size_t(n) * size_t(n - 1) / 2);
+    for (int x = 0; x < n; ++x)
+        for (int y = x + 1; y < n; ++y) {
+            float top = -1;
+            for (int m = 0; m < moves; ++m) {
+                float sum = 0;
+                for (int j = 0; j < grid.beatsPerBar; ++j)
+                    sum += beatLikeness(f, grid.beatOf(x) + j, grid.beatOf(y) + j, pitchMoves[m]);
+                const float bar = sum / float(grid.beatsPerBar);
+                likeness[m][size_t(x) * size_t(n) + size_t(y)] = bar;
+                top = std::max(top, bar);
+            }
+            best.push_back(top);
+        }
+    // Bar y against bar x under a move is bar x against bar y under the
+    // opposite move.
+    for (int m = 0; m < moves; ++m) {
+        const int opposite = m == 0 ? 0 : (m + 2 - 1) % 4 + 1;
+        for (int x = 0; x < n; ++x)
+            for (int y = x + 1; y < n; ++y)
+                likeness[opposite][size_t(y) * size_t(n) + size_t(x)] = likeness[m][size_t(x) * size_t(n) + size_t(y)];
+    }
+    const float median = quantile(best, 0.5), top = quantile(best, 0.995);
+    const float threshold = std::max(leastAlike, quantile(best, 1.0 - chanceShare));
+    contrast_ = top - median > 0.1f && top > threshold;
+    const float spread = std::max(leastSpread, 1.0f - threshold);
+    for (int m = 0; m < moves; ++m) {
+        exactness_[m].resize(likeness[m].size());
+        // Squared, keeping the sign: a bar that comes back nearly exactly
+        // counts much more than one that merely resembles.
+        for (size_t k = 0; k < likeness[m].size(); ++k) {
+            const float e = std::clamp((likeness[m][k] - threshold) / spread, -1.0f, 1.0f);
+            exactness_[m][k] = e * std::abs(e);
+        }
+        auto &sums = diagonalSums_[m];
+        sums.assign(size_t(n + 1) * size_t(n + 1), 0.0f);
+        for (int x = 0; x < n; ++x)
+            for (int y = 0; y < n; ++y)
+                sums[size_t(x + 1) * size_t(n + 1) + size_t(y + 1)] =
+                    sums[size_t(x) * size_t(n + 1) + size_t(y)] + exactness(m, x, y);
     }
 }
 
-SegmentFitness RepetitionFinder::fitnessOf(FrameSpan segment) const
+float BarRepetition::along(int move, int a, int b, int length) const
 {
-    SegmentFitness result;
-    const int n = similarity_.n, m = segment.length();
-    if (!contrast_ || m < 2 || segment.start < 0 || segment.end > n)
-        return result;
-
-    // best[r][c]: the best score of a family whose last path is at row r of
-    // the song and column c of the segment (three rows kept); `ended` the
-    // best of a family whose paths all end before the current row.
-    std::vector<float> rows[3] = {std::vector<float>(size_t(m)), std::vector<float>(size_t(m)), std::vector<float>(size_t(m))};
-    // The first row of the path through each cell, to check its tempo.
-    std::vector<int> starts[3] = {std::vector<int>(size_t(m)), std::vector<int>(size_t(m)), std::vector<int>(size_t(m))};
-    std::vector<uint8_t> steps(size_t(n) * size_t(m));
-    std::vector<uint8_t> endedAt(size_t(n) + 1, 0);
-    float ended = 0;
-    for (int r = 0; r < n; ++r) {
-        float *cur = rows[r % 3].data();
-        const float *up = rows[(r + 2) % 3].data(), *up2 = rows[(r + 1) % 3].data();
-        int *start = starts[r % 3].data();
-        const int *startUp = starts[(r + 2) % 3].data(), *startUp2 = starts[(r + 1) % 3].data();
-        const float *scored = scored_.data() + size_t(r) * size_t(n) + size_t(segment.start);
-        uint8_t *step = steps.data() + size_t(r) * size_t(m);
-        cur[0] = ended + scored[0];
-        start[0] = r;
-        step[0] = Begin;
-        for (int c = 1; c < m; ++c) {
-            float best = r > 0 ? up[c - 1] : unreachable;
-            int from = startUp[c - 1];
-            uint8_t how = Diagonal;
-            if (r > 1 && up2[c - 1] - bend > best)
-                best = up2[c - 1] - bend, from = startUp2[c - 1], how = TwoRows;
-            if (r > 0 && c > 1 && up[c - 2] - bend > best)
-                best = up[c - 2] - bend, from = startUp[c - 2], how = TwoColumns;
-            cur[c] = best > unreachable ? best + scored[c] : unreachable;
-            start[c] = from;
-            step[c] = how;
-        }
-        // A path ends here only at about the segment's tempo.
-        const int length = r - start[m - 1] + 1;
-        if (cur[m - 1] > ended && length >= shortestPath * m && length <= longestPath * m) {
-            ended = cur[m - 1];
-            endedAt[size_t(r) + 1] = 1;
-        }
-    }
-    rateFamily(segment, steps, endedAt, result);
-    return result;
+    const auto &sums = diagonalSums_[move];
+    const size_t row = size_t(bars_ + 1);
+    return sums[size_t(a + length) * row + size_t(b + length)] - sums[size_t(a) * row + size_t(b)];
 }
 
-// Walks the chosen paths back from the last row; the one on the segment
-// itself aside, those that follow a clear stripe are its repetitions.
-void RepetitionFinder::rateFamily(FrameSpan segment, const std::vector<uint8_t> &steps, const std::vector<uint8_t> &endedAt,
-                                  SegmentFitness &result) const
+std::vector<Repetition> BarRepetition::stretches(int shortest, int longest, const std::atomic<bool> *cancel) const
 {
-    const int n = similarity_.n, m = segment.length();
-    struct Path {
-        FrameSpan rows;
-        double scored = 0, plain = 0;
-        int cells = 0;
+    std::vector<Repetition> found;
+    if (!contrast_)
+        return found;
+    const int n = bars_;
+    struct Place {
+        int at;
+        float score;
     };
-    std::vector<Path> paths;
-    for (int r = n; r > 0;) {
-        if (!endedAt[size_t(r)]) {
-            --r;
-            continue;
+    std::vector<float> score(static_cast<size_t>(n));
+    std::vector<Place> peaks;
+    for (int length = std::max(1, shortest); length <= std::min(longest, n / 2); ++length)
+        for (int a = 0; a + length <= n; ++a) {
+            if (isCancelled(cancel))
+                return {};
+            for (int b = 0; b + length <= n; ++b) {
+                score[size_t(b)] = -1e9f;
+                if (std::abs(b - a) < length)
+                    continue;
+                for (int m = 0; m < moves; ++m)
+                    score[size_t(b)] = std::max(score[size_t(b)], along(m, a, b, length));
+            }
+            // The other places: the best first, none overlapping another.
+            peaks.clear();
+            for (int b = 0; b + length <= n; ++b)
+                if (score[size_t(b)] > 0 && (b == 0 || score[size_t(b)] >= score[size_t(b - 1)]) &&
+                    (b + length == n || score[size_t(b)] >= score[size_t(b + 1)]))
+                    peaks.push_back({b, score[size_t(b)]});
+            if (peaks.empty())
+                continue;
+            std::sort(peaks.begin(), peaks.end(), [](Place p, Place q) { return p.score > q.score; });
+            Repetition r;
+            r.span = {a, a + length};
+            for (const Place &p : peaks) {
+                const bool overlaps = std::any_of(r.others.begin(), r.others.end(), [&](BarSpan o) {
+                    return p.at < o.end && o.start < p.at + length;
+                });
+                if (overlaps)
+                    continue;
+                r.others.push_back({p.at, p.at + length});
+                r.score += p.score;
+            }
+            double changes = change_[size_t(a)];
+            for (const BarSpan &o : r.others)
+                changes += change_[size_t(o.start)];
+            r.score *= (1.0 + changeWeight * changes / double(r.others.size() + 1)) / std::pow(double(length), 1.0 - lengthWeight);
+            std::sort(r.others.begin(), r.others.end(), [](BarSpan p, BarSpan q) { return p.start < q.start; });
+            found.push_back(std::move(r));
         }
-        Path p;
-        int row = r - 1, c = m - 1;
-        for (;;) {
-            const size_t k = size_t(row) * size_t(n) + size_t(segment.start + c);
-            p.scored += scored_[k];
-            p.plain += similarity_.values[k];
-            ++p.cells;
-            if (c == 0)
-                break;
-            const uint8_t s = steps[size_t(row) * size_t(m) + size_t(c)];
-            row -= s == TwoRows ? 2 : 1;
-            c -= s == TwoColumns ? 2 : 1;
-        }
-        p.rows = {row, r};
-        paths.push_back(p);
-        r = row;
-    }
-    auto overlap = [&](FrameSpan a) { return std::min(a.end, segment.end) - std::max(a.start, segment.start); };
-    const auto self = std::max_element(paths.begin(), paths.end(), [&](const Path &a, const Path &b) {
-        return overlap(a.rows) < overlap(b.rows);
-    });
-    double scored = 0, plain = 0;
-    int cells = 0, covered = 0;
-    result.occurrences.push_back(segment);
-    for (auto p = paths.begin(); p != paths.end(); ++p) {
-        if ((p == self && overlap(p->rows) > m / 2) || p->scored < clearPath * p->cells)
-            continue;
-        ++result.repeats;
-        scored += p->scored, plain += p->plain, cells += p->cells, covered += p->rows.length();
-        result.occurrences.push_back(p->rows);
-    }
-    std::sort(result.occurrences.begin(), result.occurrences.end(), [](FrameSpan a, FrameSpan b) { return a.start < b.start; });
-    if (result.repeats == 0)
-        return;
-    result.strength = std::clamp(scored / cells, 0.0, 1.0);
-    result.similarity = plain / cells;
-    result.coverage = double(covered) / n;
-    result.fitness = 2 * result.strength * result.coverage / (result.strength + result.coverage);
+    std::stable_sort(found.begin(), found.end(), [](const Repetition &p, const Repetition &q) { return p.score > q.score; });
+    return found;
 }

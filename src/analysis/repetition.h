@@ -1,49 +1,47 @@
 #pragma once
-#include "analysis/selfsimilarity.h"
+#include "analysis/beatgrid.h"
+#include "analysis/songfeatures.h"
 
-#include <cstdint>
+#include <atomic>
 #include <vector>
 
-// Frames [start, end) of a song.
-struct FrameSpan {
-    int start = 0;
-    int end = 0;
-    int length() const { return end - start; }
+// A stretch of bars and where else the song plays it.
+struct Repetition {
+    BarSpan span;
+    std::vector<BarSpan> others; // in order
+    double score = 0;            // bars repeated, weighed by how exactly
 };
 
-// How a segment of the song repeats elsewhere in it.
-struct SegmentFitness {
-    double fitness = 0;    // harmonic mean of strength and coverage, 0..1
-    double strength = 0;   // mean similarity along the other occurrences, 0..1 above the stripe threshold
-    double coverage = 0;   // share of the song the other occurrences take
-    double similarity = 0; // mean plain similarity along the other occurrences
-    int repeats = 0;       // other occurrences
-    std::vector<FrameSpan> occurrences; // in order, the segment itself included
-};
-
-// Finds, for a segment, the family of non-overlapping paths through the
-// self-similarity that best explains its repetitions, and rates it (the
-// segment "fitness" of music-structure research). Each path runs over the
-// whole segment at about its tempo (within a tenth; a step off the diagonal
-// costs), along cells of the similarity above a threshold that keeps its
-// strongest tenth; a cell below costs a penalty, so a path follows a stripe
-// or is not taken at all. Only the paths whose cells are clearly alike on
-// the whole count as repetitions.
-class RepetitionFinder {
+// How exactly each bar of a song comes back in every other bar, and the
+// stretches that come back most. Two bars are compared beat by beat: their
+// harmony, their melody (under the same move of the pitch classes for both,
+// of up to two semitones either way, so that a chorus a tone up still
+// matches) and their sound. A pair counts as a repetition by how far its
+// likeness rises above what the song's closest pairs of bars reach by
+// chance, from -1 (unlike) to 1 (the same).
+class BarRepetition {
 public:
-    explicit RepetitionFinder(const SelfSimilarity &similarity);
+    BarRepetition(const BeatFeatures &features, const BarGrid &grid);
 
-    // The median similarity of two frames of the song.
-    float background() const { return background_; }
-
-    SegmentFitness fitnessOf(FrameSpan segment) const;
+    // The stretches of `shortest` to `longest` bars that come back, each
+    // with the other places it comes back at (those that repeat it more
+    // than they differ, none overlapping), rated by the sum of their bars'
+    // exactness (how many bars come back how exactly), more where the
+    // sound changes clearly at the places' starts, over the length to the
+    // power 0.25. Best first; empty when cancelled or when no pair of bars
+    // stands out from the rest (one sound throughout).
+    std::vector<Repetition> stretches(int shortest, int longest, const std::atomic<bool> *cancel) const;
 
 private:
-    void rateFamily(FrameSpan segment, const std::vector<uint8_t> &steps, const std::vector<uint8_t> &endedAt,
-                    SegmentFitness &result) const;
+    static constexpr int moves = 5; // pitch-class moves of 0, +1, +2, -1, -2
 
-    const SelfSimilarity &similarity_;
-    std::vector<float> scored_; // n x n: 0..1 above the threshold, the penalty below
-    float background_ = 0;
-    bool contrast_ = false; // false when flat (one sound throughout): nothing repeats
+    float exactness(int move, int a, int b) const { return exactness_[move][size_t(a) * size_t(bars_) + size_t(b)]; }
+    // The exactness of bars a..a+length-1 against b..b+length-1 under `move`.
+    float along(int move, int a, int b, int length) const;
+
+    int bars_ = 0;
+    bool contrast_ = false;
+    std::vector<float> change_; // of the sound at each bar's start, 0..1
+    std::vector<float> exactness_[moves]; // bars x bars each
+    std::vector<float> diagonalSums_[moves]; // running sums along the diagonals, (bars + 1) squared
 };

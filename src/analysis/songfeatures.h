@@ -4,39 +4,48 @@
 #include <atomic>
 #include <vector>
 
-// One vector of `dims` values per frame, stored dimension by dimension so
-// that the run of one dimension over the frames is contiguous.
-struct FrameVectors {
-    int dims = 0;
-    int frames = 0;
-    std::vector<float> values;
-
-    const float *row(int dim) const { return values.data() + size_t(dim) * size_t(frames); }
-    float *row(int dim) { return values.data() + size_t(dim) * size_t(frames); }
-};
-
-// What the analysis knows of a song, a few frames per second: frame f is
-// centred at f / frameRate seconds.
-struct SongFeatures {
+// What the analysis knows of each beat of a song: its harmony, its melody
+// and its sound, each a unit vector (all zero where the beat is silent or
+// has no pitch), and its loudness.
+struct BeatFeatures {
     static constexpr int classes = 12; // pitch classes, C first
     static constexpr int bands = 16;   // spectral bands, low first
+    // Per beat: the pitch classes of the low register (bass and chords),
+    // those of the high register (the melody), then the band energies.
+    static constexpr int lowAt = 0, highAt = classes, bandsAt = 2 * classes, dims = 2 * classes + bands;
 
-    int frames = 0;
-    double frameRate = 0;
-    // The harmony: each frame's pitch-class profile less its mean, of unit
-    // length (all zero where silent or without pitch).
-    FrameVectors chroma;
-    // The sound's colour and level: the log energy of each band, as
-    // standard scores over the song, each frame of unit length.
-    FrameVectors timbre;
+    int beats = 0;
+    std::vector<float> values; // `dims` per beat
     std::vector<float> loudnessDb; // of full scale
 
-    double secondsOf(int frame) const { return frame / frameRate; }
+    const float *beat(int i) const { return values.data() + size_t(i) * dims; }
 };
 
-// Features from FFTW power spectra of about 0.37 s windows every 93 ms:
-// each window's pitch-class energies shared out so that they sum to one (a
-// soft and a loud passage of the same chords look alike), and its band
-// energies; both smoothed over about a second and thinned to at most
-// `maxFrames` frames. Empty when cancelled.
-SongFeatures featuresOf(const MonoAudio &audio, int maxFrames, const std::atomic<bool> *cancel);
+// The spectrum of a song: FFTW power spectra of about 0.37 s windows every
+// 93 ms, each giving its pitch amplitudes (low and high register) and band
+// energies in the places of a beat's vector (`dims` a window), and its mean
+// square. Empty when cancelled.
+struct Spectrogram {
+    int windows = 0;
+    double windowRate = 0; // window w is centred at w / windowRate seconds
+    std::vector<float> values; // BeatFeatures::dims a window, then the mean square: dims + 1
+};
+
+Spectrogram spectrogramOf(const MonoAudio &audio, const std::atomic<bool> *cancel);
+
+// The windows summed up between beats: a beat's pitch classes (less their
+// mean, so that what noise and drums spread over all classes drops out)
+// and its log band energies (as standard scores over the song). `beats`
+// must be in order; the last beat lasts as long as the one before it.
+BeatFeatures beatFeaturesOf(const Spectrogram &spectrogram, const std::vector<double> &beats);
+
+// How strongly notes and hits start at each moment: the rise of the log
+// amplitude spectrum from one window to the next (about 46 ms windows
+// every 11.6 ms), summed over the bins, less its mean over about a second
+// and in units of its spread. Empty when cancelled.
+struct OnsetStrength {
+    double rate = 0; // values a second
+    std::vector<float> values;
+};
+
+OnsetStrength onsetStrengthOf(const MonoAudio &audio, const std::atomic<bool> *cancel);
