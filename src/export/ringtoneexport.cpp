@@ -10,13 +10,11 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
+#include "widgets/jobrunner.h"
 
 #include <QFile>
-#include <QFutureWatcher>
-#include <QPointer>
 #include <QStringList>
 #include <QWidget>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
 
@@ -48,14 +46,9 @@ double secondsOf(const QString &wav)
 } // namespace
 
 RingtoneExport::RingtoneExport(FeatureContext &context, CommonDialog &cmdSave)
-    : QObject(&context.window), context_(context), cmdSave_(cmdSave), watcher_(new QFutureWatcher<QString>(this))
+    : QObject(&context.window), context_(context), cmdSave_(cmdSave)
 {
-    connect(watcher_, &QFutureWatcher<QString>::finished, this, &RingtoneExport::finish);
 }
-
-RingtoneExport::~RingtoneExport() { watcher_->waitForFinished(); }
-
-bool RingtoneExport::running() const { return watcher_->isRunning(); }
 
 void RingtoneExport::CmdSaveRingtone_Click()
 {
@@ -102,27 +95,24 @@ void RingtoneExport::CmdSaveRingtone_Click()
     const std::optional<int> &rate = workspace.settings().BitRate;
     job.mp3BitRate = rate && *rate > 0 ? *rate : 128;
 
-    // The window, disabled since the join, stays so until the end.
-    context_.busy.begin(QStringLiteral("Saving......."));
-    QPointer<RingtoneExport> self(this);
-    const auto progress = [self](double fraction) {
-        QMetaObject::invokeMethod(self, [self, fraction] {
-            if (self)
-                self->context_.busy.progress(int(std::lround(fraction * 100)));
-        }, Qt::QueuedConnection);
-        return true;
-    };
-    watcher_->setFuture(QtConcurrent::run([job, progress] { return encodeRingtone(job, progress); }));
+    // The window, disabled since the join, stays so until the runner's end.
+    running_ = true;
+    context_.jobs.run(
+        QStringLiteral("Saving......."),
+        [job](const JobRunner::Progress &progress) {
+            const QString why = encodeRingtone(job, progress);
+            return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
+        },
+        [this](const Outcome &outcome) { finish(outcome); });
 }
 
-void RingtoneExport::finish()
+void RingtoneExport::finish(const Outcome &outcome)
 {
-    const QString error = watcher_->result();
+    running_ = false;
     QFile::remove(source_);
-    context_.busy.end();
-    if (error.isEmpty())
+    if (outcome)
         showDone(&context_.window, QStringLiteral("Finish Save"));
     else
-        context_.fail(Failure{error});
+        context_.fail(outcome.failure());
     emit saved();
 }

@@ -1,10 +1,11 @@
 #pragma once
+#include "base/result.h"
+
 #include <QObject>
 #include <QString>
 
 class CommonDialog;
 struct FeatureContext;
-template <class T> class QFutureWatcher;
 
 // "Save As Ringtone...": joins the clip list as the other exports do, asks
 // for a file name whose type (M4R, Ogg Vorbis, Opus, FLAC, MP3 or WAV)
@@ -16,21 +17,20 @@ class RingtoneExport : public QObject {
     Q_OBJECT
 public:
     RingtoneExport(FeatureContext &context, CommonDialog &cmdSave);
-    ~RingtoneExport() override;
 
     void CmdSaveRingtone_Click();
     // True while a ringtone is being encoded.
-    bool running() const;
+    bool running() const { return running_; }
 
 signals:
     // The encoding ended (after its message was shown).
     void saved();
 
 private:
-    void finish();
+    void finish(const Outcome &outcome);
 
     FeatureContext &context_;
     CommonDialog &cmdSave_;
-    QFutureWatcher<QString> *watcher_;
+    bool running_ = false;
     QString source_; // the joined list, kept aside for the encoder
 };

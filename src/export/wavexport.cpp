@@ -7,6 +7,7 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 #include "widgets/featurecontext.h"
+#include "widgets/jobrunner.h"
 
 #include <QWidget>
 
@@ -26,9 +27,19 @@ void WavExport::CmdSaveWav_Click()
 
     // The join is written straight into the chosen file's temporary file,
     // which replaces the file in one step once complete.
-    const Result<qint64> saved = saveJoinedClipList(workspace.clips().names(), workspace.paths(), cmdSave_->FileName);
-    if (saved)
-        showDone(&context_.window, QStringLiteral("Finish Save"));
-    else
-        context_.fail(saved.failure());
+    const QStringList clips = workspace.clips().names();
+    const AppPaths paths = workspace.paths();
+    const QString target = cmdSave_->FileName;
+    context_.jobs.run(
+        QStringLiteral("Saving......."),
+        [clips, paths, target](const JobRunner::Progress &) {
+            const Result<qint64> saved = saveJoinedClipList(clips, paths, target);
+            return saved ? Outcome::success() : Outcome(saved.failure());
+        },
+        [this](const Outcome &saved) {
+            if (saved)
+                showDone(&context_.window, QStringLiteral("Finish Save"));
+            else
+                context_.fail(saved.failure());
+        });
 }

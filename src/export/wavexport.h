@@ -6,8 +6,8 @@ class QWidget;
 struct FeatureContext;
 
 // "Save The List to Wav": asks for a file name with CmdSave, closes both
-// players, joins the clip list into concat.wav and copies it to the chosen
-// file. CmdSave serves the MP3 export too.
+// players and joins the clip list into the chosen file, as a job of the
+// runner. CmdSave serves the MP3 export too.
 class WavExport : public QObject {
     Q_OBJECT
 public:

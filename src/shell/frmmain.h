@@ -3,6 +3,7 @@
 #include "core/appsettings.h"
 #include "widgets/busyscope.h"
 #include "widgets/featurecontext.h"
+#include "widgets/jobrunner.h"
 
 #include <QWidget>
 #include <functional>
@@ -90,6 +91,7 @@ private:
 
     Workspace *workspace_;
     BusyWindow busy_;
+    JobRunner jobs_;
     QLineEdit *text1_ = nullptr;
     FeatureContext context_;
     bool loaded_ = false;

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class JobRunner;
 class QLineEdit;
 class QWidget;
 class Workspace;
@@ -17,6 +18,7 @@ struct FeatureContext {
     Workspace &workspace;
     QWidget &window;
     BusyWindow &busy;
+    JobRunner &jobs; // the long jobs, on a worker thread under the busy window
     QLineEdit &Text1;
     // Ends the program at once, without the shutdown sequence; the shell's.
     std::function<void()> &terminate;

@@ -56,6 +56,8 @@ void ExportFixture::saveAs(const std::optional<QString> &path)
 {
     dialogs.files.push_back(path);
     form->Framewav()->CmdSaveWav->click();
+    // The save runs as a job under the busy window, the window disabled.
+    waitFor([this] { return form->isEnabled(); }, 60000);
 }
 
 QString ExportFixture::home(const QString &name) const { return env.paths().homeDir + QLatin1Char('/') + name; }
