@@ -107,3 +107,45 @@ ClipEditorPanel::ClipEditorPanel(QWidget *parent) : QGroupBox(QStringLiteral("Au
     CmdSaveList = makeControl<QPushButton>(this, QStringLiteral("CmdSaveList"), 7305, 4620, 3135, 495,
                                            QStringLiteral("Save The List to MP3"));
 }
+
+void ClipEditorPanel::setTrimmingButtons(bool enabled)
+{
+    for (QWidget *w : {CmdEditPlay, CmdEditStop, CmdMarkin, CmdMarkOut})
+        w->setEnabled(enabled);
+}
+
+void ClipEditorPanel::setListPlayerButtons(bool enabled)
+{
+    for (QWidget *w : {CmdFoward, CmdPause, CmdPlay, CmdStop, CmdNext})
+        w->setEnabled(enabled);
+}
+
+void ClipEditorPanel::showStartState()
+{
+    Label6->setText(QStringLiteral("Click to Select Play\r\nDouble Click to Select Edit"));
+    setListPlayerButtons(false);
+    SliderEdit->setEnabled(false);
+    setTrimmingButtons(false);
+    CmdEditDone->setEnabled(false);
+}
+
+void ClipEditorPanel::startTrimming()
+{
+    SliderEdit->setEnabled(true);
+    setTrimmingButtons(true);
+    CmdEditDone->setEnabled(true);
+    setListPlayerButtons(false);
+}
+
+void ClipEditorPanel::endTrimming()
+{
+    setTrimmingButtons(false);
+    CmdEditDone->setEnabled(false);
+}
+
+void ClipEditorPanel::startListPlaying()
+{
+    setTrimmingButtons(false);
+    CmdEditDone->setEnabled(true);
+    setListPlayerButtons(true);
+}

@@ -37,4 +37,22 @@ public:
     QPushButton *CmdSaveWav, *CmdSaveList;
     // "Save As Ringtone...", in the free room of the list's frame.
     QPushButton *CmdSaveRingtone;
+
+    // The states of the list player's and the trimming frame's buttons, set
+    // here only. At the start: the hint under the list, and both frames off.
+    void showStartState();
+    // A clip opened for trimming: the slider, the trimming buttons and Done
+    // on, the list player off.
+    void startTrimming();
+    // The clip was cut: the trimming buttons and Done off.
+    void endTrimming();
+    // An entry selected for playing: the trimming buttons off, Done and the
+    // list player on.
+    void startListPlaying();
+    // An entry deleted: the trimming buttons off.
+    void stopTrimmingButtons() { setTrimmingButtons(false); }
+
+private:
+    void setTrimmingButtons(bool enabled); // play, stop, Mark In, Mark Out
+    void setListPlayerButtons(bool enabled);
 };

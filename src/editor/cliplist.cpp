@@ -170,8 +170,7 @@ void ClipList::Cmdremove_Click()
             selectQuietly(-1);
         }
     }
-    for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut})
-        w->setEnabled(false);
+    panel_.stopTrimmingButtons();
 }
 
 void ClipList::List1_Click()
@@ -182,11 +181,7 @@ void ClipList::List1_Click()
     player.setCommand(QStringLiteral("Stop"));
     edit.setCommand(QStringLiteral("close"));
     player.setCommand(QStringLiteral("close"));
-    for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut})
-        w->setEnabled(false);
-    for (QWidget *w : {panel_.CmdEditDone, panel_.CmdFoward, panel_.CmdPause, panel_.CmdPlay, panel_.CmdStop,
-                       panel_.CmdNext})
-        w->setEnabled(true);
+    panel_.startListPlaying();
     // A selection ends a trimming session: Done cannot cut this entry with
     // the marks of the clip opened before.
     workspace_.trim().end();

@@ -70,11 +70,7 @@ void ClipTrimmer::List1_DblClick()
     panel_.Lbltotal->setText(formatSeconds(roundedSeconds(length)));
     panel_.Lblout->setText(formatSeconds(roundedSeconds(length)));
     panel_.Lblin->setText(QStringLiteral("00:00:00"));
-    panel_.SliderEdit->setEnabled(true);
-    for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut, panel_.CmdEditDone})
-        w->setEnabled(true);
-    for (QWidget *w : {panel_.CmdFoward, panel_.CmdPause, panel_.CmdPlay, panel_.CmdStop, panel_.CmdNext})
-        w->setEnabled(false);
+    panel_.startTrimming();
 }
 
 void ClipTrimmer::CmdEditPlay_Click()
@@ -167,6 +163,5 @@ void ClipTrimmer::CmdEditDone_Click()
         context_.fail(cut.failure());
         return;
     }
-    for (QWidget *w : {panel_.CmdEditPlay, panel_.CmdEditStop, panel_.CmdMarkin, panel_.CmdMarkOut, panel_.CmdEditDone})
-        w->setEnabled(false);
+    panel_.endTrimming();
 }

@@ -55,8 +55,8 @@ constexpr ToolbarButton kToolbar[] = {
 } // namespace
 
 Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
-    : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), text1_(new QLineEdit(this)),
-      context_{*workspace_, *this, busy_, *text1_, terminate}
+    : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), jobs_(busy_), text1_(new QLineEdit(this)),
+      context_{*workspace_, *this, busy_, jobs_, *text1_, terminate}
 {
     setObjectName(QStringLiteral("Frmmain"));
     setWindowTitle(applicationTitle());
@@ -151,15 +151,9 @@ void Frmmain::Form_Load()
     // 5., 6. The toolbar and the tooltips.
     buildToolbar();
     SetLng();
-    // 7. The hint under the list.
-    ClipEditorPanel *p = editPanel_;
-    p->Label6->setText(QStringLiteral("Click to Select Play\r\nDouble Click to Select Edit"));
-    // 8., 9. The list player and the trimming controls start disabled.
-    for (QWidget *w : {p->CmdFoward, p->CmdPause, p->CmdPlay, p->CmdStop, p->CmdNext})
-        w->setEnabled(false);
-    for (QWidget *w : std::initializer_list<QWidget *>{p->SliderEdit, p->CmdEditPlay, p->CmdEditStop, p->CmdMarkin,
-                                                        p->CmdMarkOut, p->CmdEditDone})
-        w->setEnabled(false);
+    // 7. - 9. The hint under the list; the list player and the trimming
+    // controls start disabled.
+    editPanel_->showStartState();
     // 10. Only the Audio Edit panel shows.
     showPanel(editPanel_);
 }
