@@ -110,10 +110,11 @@ bool Audition::render()
     ring_.setCommand(QStringLiteral("close"));
     stale_ = false;
     const int in = *trim.markIn(), out = *trim.markOut();
-    const Outcome made =
-        cutClipFile(trim.clipFile(), in, out, trim.clip()->lengthMs, trim.fades(), ringFile_);
+    AppPaths::ensurePrivateDir(workspace_.paths().scratchDir);
+    const Outcome made = cutClipFile(trim.clipFile(), in, out, trim.clip()->lengthMs, trim.fades(), ringFile_);
     if (!made) {
-        showFailure(panel_.window(), made.failure());
+        showFailure(panel_.window(),
+                    Failure{QStringLiteral("The stretch cannot be played as a ringtone: %1").arg(made.error())});
         return false;
     }
     ringFrom_ = in;

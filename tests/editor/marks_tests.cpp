@@ -311,6 +311,7 @@ TEST_P(TrimSilence, KeepsTheSoundAndNoMoreThanAMillisecondOfItsSilentEnds)
     const QString clip = open(env.homeFile(QStringLiteral("quietends.wav"), stereoWav(s.rate, frames)));
     press(Qt::Key_S);
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(dialogs.fileRequests.size(), 1) << "S is no Ctrl+S: only the import asked for a file";
     click("CmdEditDone");
     const QByteArray kept = readWavData(clip);
     const auto *samples = reinterpret_cast<const qint16 *>(kept.constData());
