@@ -18,6 +18,8 @@ PACKAGES=(
   sox libsox-fmt-all ffmpeg mpg123 lame aubio-tools opus-tools python3
   # Screenshots of the window under Xvfb, to look at its layout.
   x11-apps xdotool
+  # The Debian package (tools/package.sh) and the checks of it and its entries.
+  dpkg-dev fakeroot appstream desktop-file-utils lintian
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

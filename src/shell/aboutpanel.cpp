@@ -1,5 +1,6 @@
 #include "base/apptitle.h"
 #include "shell/aboutpanel.h"
+#include "shell/modmain.h"
 
 #include "widgets/icons.h"
 #include "widgets/twips.h"
@@ -24,10 +25,7 @@ AboutPanel::AboutPanel(QWidget *parent) : QGroupBox(QStringLiteral("About"), par
 
 void AboutPanel::fill()
 {
-    lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                            .arg(CLIPFORGE_VERSION_MAJOR)
-                            .arg(CLIPFORGE_VERSION_MINOR)
-                            .arg(CLIPFORGE_VERSION_PATCH));
+    lblVersion->setText(QStringLiteral("Version ") + modmain::versionText());
     lblTitle->setText(applicationTitle());
     lblDescription->setText(QStringLiteral(
         "Orvane Clipforge can Crop and Convert You Favorite MP3, Wav File, Also can Record Your Own Sound Form Your "

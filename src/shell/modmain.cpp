@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace modmain {
@@ -108,14 +110,31 @@ int run(const AppPaths &paths, const QStringList &songs, const std::function<voi
     return QApplication::exec();
 }
 
+QString versionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(CLIPFORGE_VERSION_MAJOR).arg(CLIPFORGE_VERSION_MINOR).arg(CLIPFORGE_VERSION_PATCH);
+}
+
 int Main(int argc, char **argv)
 {
+    // The two options, alone on the command line, are answered before any
+    // window system is needed; a desktop names songs by full path, so no
+    // song is taken for one.
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        const QByteArray title = applicationTitle().toUtf8();
+        if (argv[1][2] == 'v')
+            std::printf("%s %s\n", title.constData(), versionText().toUtf8().constData());
+        else
+            std::printf("Usage: orvane-clipforge [SONG...]\n"
+                        "Opens the %s window and adds the songs to its clip list.\n"
+                        "  --version  print the version and end\n"
+                        "  --help     print this text and end\n",
+                        title.constData());
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(applicationTitle());
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(CLIPFORGE_VERSION_MAJOR)
-                                            .arg(CLIPFORGE_VERSION_MINOR)
-                                            .arg(CLIPFORGE_VERSION_PATCH));
+    QApplication::setApplicationVersion(versionText());
     // Songs named on the command line (a desktop's "Open with"). Qt has
     // taken its own options out of the arguments; there are no others.
     QStringList songs;

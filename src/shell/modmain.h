@@ -6,6 +6,9 @@ struct AppPaths;
 class Frmmain;
 
 namespace modmain {
+// The version as major.minor.patch, from the build's project version.
+QString versionText();
+
 // The program's start-up routine: shows the main window and runs the events.
 int Main(int argc, char **argv);
 
