@@ -73,12 +73,14 @@ if(EXISTS /usr/bin/dpkg-query)
   list(JOIN runtime_recommends ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 endif()
 
-# CPack writes a postinst of its own that runs ldconfig when libraries lie
-# under /usr/lib, unless a postinst is named here. The libraries beside the
-# program are private to it and never in the loader's cache, so none is
-# wanted: the name given does not exist, and CPack packs no postinst.
+# CPack writes a postinst and a postrm of its own that run ldconfig when
+# libraries lie under /usr/lib, unless scripts of those names are given here.
+# The libraries beside the program are private to it and never in the
+# loader's cache, and the package needs no script at all (without one, dpkg
+# forgets a removed package entirely): the names given do not exist, and
+# CPack packs no script.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-  ${CMAKE_CURRENT_LIST_DIR}/deb/no-postinst/postinst ${CMAKE_CURRENT_LIST_DIR}/deb/postrm)
+  ${CMAKE_CURRENT_LIST_DIR}/deb/no-scripts/postinst ${CMAKE_CURRENT_LIST_DIR}/deb/no-scripts/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Compresses the man pages and writes the Debian change log into the staged tree.
 set(CLIPFORGE_METAINFO ${PROJECT_SOURCE_DIR}/desktop/io.github.orvane.Clipforge.metainfo.xml)

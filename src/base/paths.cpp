@@ -34,6 +34,16 @@ QString besideSettings(const QString &settingsFile)
 
 } // namespace
 
+bool AppPaths::keepsSettingsBeside(const QString &appDir)
+{
+    // /usr belongs to the package manager (and /usr/local to the
+    // administrator's installs): a file the program wrote there would outlive
+    // the program's removal, so even root keeps its settings with the user.
+    const QString dir = QDir::cleanPath(appDir);
+    const bool system = dir == QLatin1String("/usr") || dir.startsWith(QLatin1String("/usr/"));
+    return !system && folderIsWritable(dir);
+}
+
 AppPaths AppPaths::fromSystem()
 {
     AppPaths p;
@@ -44,7 +54,7 @@ AppPaths AppPaths::fromSystem()
     p.scratchDir = cache + QStringLiteral("/orvane-scratch");
     // XDG_RUNTIME_DIR, or a private folder of Qt's choosing when it is unset.
     p.runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folderIsWritable(p.appDir)) {
+    if (keepsSettingsBeside(p.appDir)) {
         p.settingsFile = p.appDir + QStringLiteral("/config.ini");
     } else {
         const QString config = envDir("XDG_CONFIG_HOME", p.homeDir + QStringLiteral("/.config"));

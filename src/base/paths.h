@@ -16,6 +16,9 @@ struct AppPaths {
     // The layout of a normal run, from the executable's folder and the
     // XDG folders of the user.
     static AppPaths fromSystem();
+    // True when config.ini is kept in the program's folder: a writable one
+    // outside /usr (else it goes to the user's XDG config folder).
+    static bool keepsSettingsBeside(const QString &appDir);
     // Every folder under one root, for tests and tools.
     static AppPaths underRoot(const QString &root);
 

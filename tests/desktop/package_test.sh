@@ -13,6 +13,8 @@ version=${2:?project version}
 tmp=$(mktemp -d /tmp/clipforge-deb.XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# grep -q ends before its input does, which fails a pipe under pipefail.
+has() { grep "$@" >/dev/null; }
 
 deb=$("$src/tools/package.sh" --from "$build" --out "$tmp/dist" | tail -n 1)
 [ "$(basename "$deb")" = "orvane-clipforge_${version}_amd64.deb" ] || fail "package file named $(basename "$deb")"
@@ -32,7 +34,7 @@ field Maintainer | grep -Eq '^[^<]+ <[^@ ]+@[^> ]+>$' || fail "Maintainer is no 
 names() { field "$1" | tr ',|' '\n\n' | sed 's/([^)]*)//; s/^ *//; s/ *$//' | grep -v '^$' || true; }
 # dpkg-shlibdeps ran over the program and the modules beside it.
 for package in libqt6widgets6 libpulse0 libsndfile1; do
-  names Depends | grep -qx "$package" || fail "Depends lacks $package, which shlibdeps would name"
+  names Depends | has -x "$package" || fail "Depends lacks $package, which shlibdeps would name"
 done
 
 # Each library of the run-time table is in the field the table gives, under
@@ -42,7 +44,7 @@ table=$(grep '^lib' "$src/cmake/runtime-libraries.txt" | awk '{print $1, $2}')
 [ -n "$table" ] || fail "the run-time library table is empty"
 while read -r library want; do
   owner=$(dpkg-query -S "$(readlink -f "$libdir/$library")" | cut -d: -f1)
-  names "$want" | grep -qx "$owner" || fail "$want lacks $owner, which holds $library"
+  names "$want" | has -x "$owner" || fail "$want lacks $owner, which holds $library"
 done <<<"$table"
 
 dpkg-deb -x "$deb" "$tmp/root"
@@ -55,7 +57,7 @@ for known in libbass.so libclipforge_aac.so libcurl.so.4 libaubio.so.5; do
   grep -qx "$known" <<<"$loaded" || fail "the scan of the sources misses $known"
 done
 for library in $loaded; do
-  [ -f "$app/$library" ] || awk '{print $1}' <<<"$table" | grep -qx "$library" \
+  [ -f "$app/$library" ] || awk '{print $1}' <<<"$table" | has -x "$library" \
     || fail "$library is loaded at run time but neither packed nor in cmake/runtime-libraries.txt"
 done
 
@@ -75,11 +77,12 @@ done
 [ "$(readlink "$tmp/root/usr/bin/orvane-clipforge")" = ../lib/orvane-clipforge/orvane-clipforge ] \
   || fail "/usr/bin/orvane-clipforge is no link to the program"
 grep -vq '^usr/' "$tmp/packed.list" && fail "files outside /usr: $(grep -v '^usr/' "$tmp/packed.list")"
-gzip -dc "$tmp/root/usr/share/doc/orvane-clipforge/changelog.gz" | head -n 1 | grep -q "^orvane-clipforge ($version) " \
+gzip -dc "$tmp/root/usr/share/doc/orvane-clipforge/changelog.gz" | sed -n 1p | has "^orvane-clipforge ($version) " \
   || fail "the change log does not begin with $version"
-dpkg-deb -I "$deb" postrm >/dev/null || fail "no postrm"
-! dpkg-deb -I "$deb" postinst >/dev/null 2>&1 || fail "a postinst, which nothing needs"
-! readelf -S "$app/orvane-clipforge" | grep -q '\.symtab' || fail "the program is not stripped"
+for script in preinst postinst prerm postrm; do
+  ! dpkg-deb -I "$deb" "$script" >/dev/null 2>&1 || fail "a $script, which nothing needs"
+done
+! readelf -S "$app/orvane-clipforge" | has '\.symtab' || fail "the program is not stripped"
 [ "$("$app/orvane-clipforge" --version)" = "Orvane Clipforge $version" ] || fail "--version of the packed program"
 
 entry=$tmp/root/usr/share/applications/orvane-clipforge.desktop

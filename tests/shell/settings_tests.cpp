@@ -1,3 +1,4 @@
+#include "base/paths.h"
 #include "shell/settingsfile.h"
 #include "testenv.h"
 
@@ -48,4 +49,24 @@ TEST(SettingsFile, WriteReplacesAtomicallyAndReportsAFailure)
     EXPECT_FALSE(writeSettingsFile(blocked + QStringLiteral("/config.ini"), 56, QStringLiteral("/x"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readFile(blocked), QByteArray("a file where a folder should be"));
+}
+
+TEST(SettingsFile, KeptBesideAWritableProgramFolderOutsideUsr)
+{
+    TestEnv env;
+    const QString own = env.root() + QStringLiteral("/app");
+    const struct {
+        QString appDir;
+        bool beside;
+    } cases[] = {
+        {own, true},
+        {own + QStringLiteral("/missing"), false},
+        // Folders a package or an administrator's install owns, written by
+        // nobody, root included (the tests may run as root).
+        {QStringLiteral("/usr/lib"), false},
+        {QStringLiteral("/usr/local/lib/../lib"), false},
+        {QStringLiteral("/usr"), false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(AppPaths::keepsSettingsBeside(c.appDir), c.beside) << c.appDir.toStdString();
 }
