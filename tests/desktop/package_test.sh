@@ -89,8 +89,8 @@ entry=$tmp/root/usr/share/applications/orvane-clipforge.desktop
 grep -qx 'Exec=/usr/bin/orvane-clipforge %F' "$entry" || fail "Exec: $(grep ^Exec= "$entry")"
 desktop-file-validate "$entry" || fail "desktop-file-validate"
 metainfo=$tmp/root/usr/share/metainfo/io.github.orvane.Clipforge.metainfo.xml
-python3 - "$metainfo" "$version" <<'PY' || fail "metainfo"
-import sys, xml.etree.ElementTree as E
+python3 - "$metainfo" "$version" "$src/desktop/screenshots" <<'PY' || fail "metainfo"
+import os, struct, sys, xml.etree.ElementTree as E
 root = E.parse(sys.argv[1]).getroot()
 problems = []
 release = root.find('releases/release')
@@ -101,6 +101,17 @@ if root.findtext('launchable') != 'orvane-clipforge.desktop':
 keywords = {k.text for k in root.iter('keyword')}
 problems += ['no keyword ' + k for k in ('ringtone', 'm4r', 'trim', 'cut') if k not in keywords]
 problems += ['a screenshot without caption' for s in root.iter('screenshot') if not s.findtext('caption')]
+# Each screenshot is one of ours, of the size the entry gives.
+for image in root.iter('image'):
+    shot = os.path.join(sys.argv[3], os.path.basename(image.text))
+    try:
+        with open(shot, 'rb') as f:
+            size = struct.unpack('>II', f.read(24)[16:24])
+    except OSError:
+        problems.append('no screenshot ' + shot)
+        continue
+    if size != (int(image.get('width')), int(image.get('height'))):
+        problems.append('%s is %dx%d' % ((shot,) + size))
 if root.find('content_rating') is None:
     problems.append('no content rating')
 print('\n'.join(problems), file=sys.stderr)
