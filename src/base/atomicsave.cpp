@@ -13,6 +13,15 @@
 
 namespace {
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// A free hidden name beside `target`: ".<name>.<random><suffix>".
+QString hiddenNameBeside(const QString &target, const char *suffix)
+{
+    const QFileInfo info(target);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName()
+           + QStringLiteral(".%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+           + QLatin1String(suffix);
+}
 } // namespace
 
 AtomicOutput::AtomicOutput(const QString &target) : target_(target)
@@ -24,8 +33,7 @@ AtomicOutput::AtomicOutput(const QString &target) : target_(target)
     }
     int err = EEXIST;
     for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
-        const QString path = info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                             + QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const QString path = hiddenNameBeside(target, ".part");
         fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temp_ = path;
@@ -123,4 +131,26 @@ Outcome writeFileAtomically(const QString &target, const QByteArray &bytes)
     if (why.isEmpty())
         why = out.commit();
     return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
+}
+
+Outcome addSecondName(const QString &file, const QString &name)
+{
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
+        const QString link = hiddenNameBeside(name, ".link");
+        if (::link(native(file).constData(), native(link).constData()) != 0) {
+            err = errno;
+            continue;
+        }
+        const bool renamed = std::rename(native(link).constData(), native(name).constData()) == 0;
+        const QString why = lastSystemError();
+        // Also when `name` already was a name of `file`: the rename then
+        // leaves both names.
+        ::unlink(native(link).constData());
+        return renamed ? Outcome::success() : Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(name, why));
+    }
+    if (err == EXDEV || err == EPERM || err == EMLINK || err == EOPNOTSUPP)
+        return copyFileAtomically(file, name);
+    errno = err;
+    return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(name, lastSystemError()));
 }

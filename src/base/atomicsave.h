@@ -54,3 +54,13 @@ Outcome writeFileAtomically(const QString &target, const QByteArray &bytes);
 // and the failure says what went wrong, naming the path.
 Outcome copyFileAtomically(const QString &source, const QString &target,
                            const std::function<QString(const QString &copy)> &finish = {});
+
+// Gives the complete file `file` the name `name` as well, replacing what was
+// there: a hard link made under a hidden temporary name beside `name` and
+// renamed over it, so `name` is at every moment its old file or `file`.
+// Where no link can be made (another file system, one without links) the
+// bytes are copied through an AtomicOutput instead. On failure `name` is as
+// it was and the failure names it. Both names are one file afterwards: a
+// writer that must not change `file` replaces `name` rather than writing
+// into it.
+Outcome addSecondName(const QString &file, const QString &name);

@@ -21,11 +21,7 @@ QByteArray native(const QString &path) { return QFile::encodeName(path); }
 Outcome keepAs(const QString &file, const QString &kept)
 {
     ::unlink(native(kept).constData()); // a name left by a run that ended abruptly
-    if (::link(native(file).constData(), native(kept).constData()) == 0)
-        return Outcome::success();
-    if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP)
-        return Outcome::failure(QStringLiteral("Cannot keep %1: %2").arg(file, lastSystemError()));
-    return copyFileAtomically(file, kept);
+    return addSecondName(file, kept);
 }
 
 // Moves the kept file back over `file` in one step.

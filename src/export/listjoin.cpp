@@ -176,7 +176,10 @@ Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
         return failure(why);
 
     const QString target = paths.concatFile();
-    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A new file, never the old one's bytes rewritten: the old concat.wav
+    // may be a second name of a list the user saved.
+    ::unlink(QFile::encodeName(target).constData());
+    const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out < 0)
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
     QString why;
@@ -207,5 +210,9 @@ Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &
         return failure(why);
     if (why = out.commit(); !why.isEmpty())
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+    // The joined list stays in the working folder as concat.wav too, for what
+    // reads it there. It is a convenience: the save the user asked for has
+    // succeeded whether or not the second name could be made.
+    (void)addSecondName(target, paths.concatFile());
     return written;
 }

@@ -22,12 +22,16 @@
 // signed 32-bit size fields) worked out, before anything is written: an empty
 // list, a missing clip file, one that is not WAV audio, one whose sample rate
 // is more than 256 times above or below the first's, or a result over 2 GiB
-// leaves concat.wav as it was. A write that fails later removes concat.wav.
+// leaves concat.wav as it was. The join goes into a new concat.wav, never
+// through the old one (which may be a second name of a saved list). A write
+// that fails later removes concat.wav.
 // The audio bytes written into concat.wav, or what went wrong, naming the
 // clip or the file.
 Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths);
 
 // The same join written straight into `target` through an AtomicOutput:
 // `target` keeps its old content (or stays absent) until the joined file is
-// complete and synced, and concat.wav is neither written nor needed.
+// complete and synced; concat.wav is not needed for it. Once saved, the file
+// is given the second name concat.wav in the working folder (a copy where no
+// link can be made); a failure there does not fail the save.
 Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &paths, const QString &target);

@@ -27,7 +27,7 @@ TEST(JoinBytes, OneClipSavesAnIdenticalCopyAndSaysFinishSave)
     f.saveAs(f.home(QStringLiteral("ring.wav")));
 
     EXPECT_EQ(readFile(f.home(QStringLiteral("ring.wav"))), clip);
-    EXPECT_FALSE(QFileInfo::exists(f.env.paths().concatFile())) << "the join goes straight into the chosen file";
+    EXPECT_EQ(readFile(f.env.paths().concatFile()), clip) << "concat.wav stays in the working folder";
     ASSERT_EQ(f.dialogs.messages.size(), 1);
     EXPECT_EQ(f.dialogs.messages[0].text, QStringLiteral("Finish Save"));
     EXPECT_EQ(f.dialogs.messages[0].title, QStringLiteral("Orvane Clipforge"));
@@ -107,6 +107,7 @@ TEST(JoinBytes, TwoExportsInARowEachStartAfresh)
     f.form->workspace().clips().removeAt(0);
     f.saveAs(f.home(QStringLiteral("first.wav")));
     EXPECT_EQ(readFile(f.home(QStringLiteral("first.wav"))), two);
+    EXPECT_EQ(readFile(f.env.paths().concatFile()), two);
 }
 
 TEST(JoinBytes, ANameWithoutExtensionIsKept)

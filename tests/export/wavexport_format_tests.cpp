@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -184,6 +185,31 @@ TEST(JoinList, ReturnsTheAudioSizeAndRebuildsConcatWav)
     ASSERT_TRUE(r) << qPrintable(r.error());
     EXPECT_EQ(r.value(), 20);
     EXPECT_EQ(QFile(env.paths().concatFile()).size(), 64);
+}
+
+TEST(JoinList, ASavedListKeepsItsBytesWhenTheListIsJoinedAgain)
+{
+    // The saved file and concat.wav are one file where the folders allow a
+    // link: the next join (the MP3 export's) must make a new concat.wav.
+    // Another file system (when /dev/shm is one) gets a copy instead.
+    TestEnv env;
+    QDir().mkpath(env.paths().workDir);
+    const QByteArray a = wavBytes(1, 8000, 8, audioPattern(10, 1)), b = wavBytes(1, 8000, 8, audioPattern(30, 2));
+    writeFile(env.paths().clipFile(QStringLiteral("a")), a);
+    writeFile(env.paths().clipFile(QStringLiteral("b")), b);
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/clipforge-XXXXXX"));
+    for (const QString &folder : {env.paths().homeDir, elsewhere.isValid() ? elsewhere.path() : QString()}) {
+        if (folder.isEmpty())
+            continue;
+        const QString saved = folder + QStringLiteral("/ring.wav");
+        ASSERT_TRUE(saveJoinedClipList({QStringLiteral("a")}, env.paths(), saved)) << qPrintable(folder);
+        EXPECT_EQ(readFile(env.paths().concatFile()), a) << qPrintable(folder);
+        ASSERT_TRUE(joinClipList({QStringLiteral("b")}, env.paths()));
+        EXPECT_EQ(readFile(saved), a) << qPrintable(folder);
+        EXPECT_EQ(readFile(env.paths().concatFile()), b);
+        EXPECT_EQ(QDir(env.paths().workDir).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".link")),
+                  QStringList());
+    }
 }
 
 namespace {
