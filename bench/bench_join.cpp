@@ -4,7 +4,7 @@
 // Prints the microseconds the join and the save took inside the process: the
 // program does both in its running process, so the start-up of this driver
 // (loading the Qt libraries) is not part of the export's cost.
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 #include "base/paths.h"
 
 #include <QStringList>

@@ -51,6 +51,7 @@ bench trim_silence.sh "$build" "$runs"
 bench chorus.sh "$build" "$runs"
 bench chorus_set.sh "$build"
 bench beats.sh "$build" "$runs"
+bench cli_batch.sh "$build" "$runs"
 sound_server
 bench record_soak.sh 1 "$build" # the short form: one minute
 

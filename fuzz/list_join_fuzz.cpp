@@ -1,8 +1,8 @@
 // libFuzzer target: joining up to four clip files of any content into
 // concat.wav, the way "Save The List" does.
 #include "base/wavformat.h"
-#include "export/clipaudio.h"
-#include "export/listjoin.h"
+#include "core/clipaudio.h"
+#include "core/listjoin.h"
 #include "fuzzsupport.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -4,7 +4,6 @@
 #include "audio/basslib.h"
 #include "base/paths.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <cmath>
@@ -115,7 +114,10 @@ Outcome SongDecoder::convert2wav(const QString &outputPath)
                 sinceProgress.restart();
             }
         }
-        QCoreApplication::processEvents();
+        if (betweenBlocks && !betweenBlocks()) {
+            problem_ = QStringLiteral("The decoding of the song was stopped; no clip was made.");
+            break;
+        }
     }
     converting = false;
     bool ok = problem_.isEmpty() && decLen > 0;
@@ -149,6 +151,13 @@ bool SongDecoder::finish(bool keep)
 }
 
 void SongDecoder::closewav() { finish(true); }
+
+void SongDecoder::closeSong()
+{
+    if (const BassApi *bass = audio_.api(); bass && decChan)
+        bass->BASS_StreamFree(decChan);
+    decChan = 0;
+}
 
 quint32 SongDecoder::SetBytePos(quint32 channel, quint64 position)
 {

@@ -10,7 +10,10 @@
 class AudioStart;
 
 // Decodes a song through the audio library into a WAV clip file of the
-// 44-byte layout, block by block, letting the events run between blocks.
+// 44-byte layout, block by block. It runs no events: a caller on the
+// user-interface thread lets them through in betweenBlocks, a worker thread
+// needs nothing. One decoder decodes one song at a time; several decoders
+// may decode at once on threads of their own.
 class SongDecoder {
 public:
     explicit SongDecoder(AudioStart &audio);
@@ -28,6 +31,8 @@ public:
     // Completes the open output file's sizes and closes it; nothing when
     // none is open.
     void closewav();
+    // Releases the open song's stream in the library; decChan becomes 0.
+    void closeSong();
     quint32 SetBytePos(quint32 channel, quint64 position);
 
     quint32 decChan = 0;
@@ -38,6 +43,8 @@ public:
     // Told the fraction done (0..100) as it grows (by 4 points, or after
     // 100 ms, and at 100), when the length is known.
     std::function<void(int percent)> progress;
+    // Called after each block; false stops the decoding and keeps nothing.
+    std::function<bool()> betweenBlocks;
     // The largest data size written before decoding stops (signed 32-bit sizes).
     qint64 maxDataSize = kWavMaxDataSize;
 

@@ -1,6 +1,7 @@
 #include "core/clipanalysis.h"
 
 #include "analysis/beats.h"
+#include "core/clipfacts.h"
 #include "base/wavformat.h"
 #include "core/trimsession.h"
 
@@ -9,40 +10,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// The clip file's samples, pulled in blocks from the file as the analysis
-// reads them; a source that reads nothing when the file is not usable.
-PcmSource clipSource(const QString &clipFile)
-{
-    auto file = std::make_shared<QFile>(clipFile);
-    PcmSource source;
-    if (!file->open(QIODevice::ReadOnly))
-        return source;
-    const WavInfo info = readWavInfo(*file);
-    if (!info.ok || info.sampleFormat() == SampleFormat::Invalid)
-        return source;
-    source.channels = info.channels;
-    source.rate = int(info.sampleRate);
-    source.frames = info.frames();
-    auto next = std::make_shared<qint64>(0);
-    source.read = [file, info, next](float *frames, int64_t maxFrames) -> int64_t {
-        const qint64 wanted = std::min<qint64>(maxFrames, info.frames() - *next);
-        if (wanted <= 0)
-            return 0;
-        const QByteArray raw = readWavData(*file, info, *next * info.blockAlign, wanted * info.blockAlign);
-        const qint64 got = raw.size() / info.blockAlign;
-        if (got <= 0)
-            return -1;
-        samplesToFloat(raw.constData(), info.sampleFormat(), got * info.channels, frames);
-        *next += got;
-        return got;
-    };
-    return source;
-}
-
-} // namespace
 
 // One piece of work on a worker thread, with the flag that stops it. Its
 // watcher deletes itself once the work is done; cancel() deletes it before.

@@ -4,26 +4,18 @@
 #include "audio/basslib.h"
 #include "audio/songdecoder.h"
 #include "core/cliplist.h"
+#include "core/songclip.h"
 #include "core/workspace.h"
 
 Result<QString> decodeSongToClip(Workspace &workspace, const QString &songPath)
 {
-    SongDecoder &decoder = workspace.decoder();
     ClipEntries &clips = workspace.clips();
-    Result<QString> made = Result<QString>::failure(QString());
-    if (Outcome opened = decoder.loadmp3(songPath); !opened) {
-        made = opened.failure();
-    } else {
-        const QString name = clips.freeClipName(clipNameOf(songPath));
-        if (Outcome decoded = decoder.convert2wav(workspace.paths().clipFile(name)); decoded) {
-            clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
-            made = name;
-        } else {
-            made = decoded.failure();
-        }
-    }
-    decoder.closewav();
+    const QString name = clips.freeClipName(clipNameOf(songPath));
+    const Outcome decoded = decodeSongFile(workspace.decoder(), songPath, workspace.paths().clipFile(name));
     if (const BassApi *bass = workspace.audio().api())
         bass->BASS_Free();
-    return made;
+    if (!decoded)
+        return decoded.failure();
+    clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
+    return name;
 }

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 TrimSession::TrimSession(const ClipEntries &clips, const AppPaths &paths, QObject *parent)
     : QObject(parent), clips_(clips), paths_(paths), history_(paths.scratchDir)
@@ -246,9 +247,16 @@ Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, cons
         QStringLiteral("save  voice1 ") + quotedCut,
         QStringLiteral("close voice1"),
     };
+    // The cut's device has one alias for the whole process: cuts on other
+    // threads (the command line's batch) wait for it, or they would act on
+    // each other's device.
+    static std::mutex deviceInUse;
     bool ok = true;
-    for (const QString &command : commands)
-        ok = mciSendStringA(command) == 0 && ok;
+    {
+        std::lock_guard<std::mutex> guard(deviceInUse);
+        for (const QString &command : commands)
+            ok = mciSendStringA(command) == 0 && ok;
+    }
     // The clip is replaced only by a complete, readable result.
     ok = ok && readWavInfo(cut).ok && (!fades.any() || fadeClip(cut, fades.inSeconds, fades.outSeconds));
     ok = ok && std::rename(QFile::encodeName(cut).constData(), QFile::encodeName(target).constData()) == 0;

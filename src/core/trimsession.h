@@ -124,6 +124,7 @@ private:
 // Cuts `clipFile` to [in, out) of a clip of `lengthMs` through the waveaudio
 // commands into a file beside it (or beside `into`), then fades what is kept
 // when `fades` asks for it; the clip (or `into`, when given) is replaced once
-// (renamed over), only by a complete, readable result of both steps.
+// (renamed over), only by a complete, readable result of both steps. Safe to
+// call from several threads (one cut at a time holds the device).
 Outcome cutClipFile(const QString &clipFile, int in, int out, int lengthMs, const FadeLengths &fades = {},
                     const QString &into = {});

@@ -1,10 +1,8 @@
 #include "editor/cliplist.h"
 
 #include "audio/audiostart.h"
-#include "base/atomicsave.h"
-#include "base/pcmwav.h"
-#include "base/wavformat.h"
 #include "core/cliplist.h"
+#include "core/songclip.h"
 #include "core/songfiles.h"
 #include "core/songimport.h"
 #include "core/trimsession.h"
@@ -118,8 +116,7 @@ bool ClipList::importWav(const QString &songPath)
     // the player, the cut and the join read as it is stays a byte copy; any
     // other layout, and a file cut short of what its header claims, is
     // converted once, here, so that every clip is usable and its header true.
-    const WavInfo song = readWavInfo(songPath);
-    const Outcome made = song.ok && !song.cutShort ? copyFileAtomically(songPath, clip) : convertToPcmWav(songPath, clip);
+    const Outcome made = wavSongToClip(songPath, clip);
     if (!made) {
         context_.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
                               {}, {}, false});

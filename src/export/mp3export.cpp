@@ -3,7 +3,7 @@
 #include "core/cliplist.h"
 #include "core/encoderqueue.h"
 #include "core/workspace.h"
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 #include "export/savedialog.h"
 #include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"

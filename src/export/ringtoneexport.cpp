@@ -1,11 +1,9 @@
 #include "export/ringtoneexport.h"
 
 #include "base/apptitle.h"
-#include "base/wavformat.h"
 #include "core/cliplist.h"
 #include "core/workspace.h"
-#include "encode/encodejob.h"
-#include "export/listjoin.h"
+#include "core/ringtonesave.h"
 #include "export/savedialog.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
@@ -37,12 +35,6 @@ RingtoneFormat formatOfFilterIndex(int index)
     return formatForFilter(filters.value(std::clamp(index, 1, int(filters.size())) - 1));
 }
 
-double secondsOf(const QString &wav)
-{
-    const WavInfo info = readWavInfo(wav);
-    return info.ok && info.sampleRate ? double(info.frames()) / info.sampleRate : 0;
-}
-
 } // namespace
 
 RingtoneExport::RingtoneExport(FeatureContext &context, CommonDialog &cmdSave)
@@ -57,59 +49,51 @@ void RingtoneExport::CmdSaveRingtone_Click()
     Workspace &workspace = context_.workspace;
     if (!askSaveName(cmdSave_, dialogFilter(), workspace.settings().BaseFolder))
         return;
-    EncodeJob job;
-    job.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &job.outPath);
+    RingtoneRequest request;
+    request.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &request.outPath);
+    ClipEntries &clips = workspace.clips();
+    for (int row = 0; row < clips.count(); ++row)
+        request.clipFiles << clips.clipFile(row);
+    // The encoder reads the joined list from a file of this export's own,
+    // which no other export's end deletes.
+    request.joinedFile = workspace.paths().scratchFile(QStringLiteral("ringtone.wav"));
+    request.tags = clips.isEmpty() ? SongTags() : clips.at(0).tags;
+    const std::optional<int> &rate = workspace.settings().BitRate;
+    request.mp3BitRate = rate && *rate > 0 ? *rate : 128;
 
     workspace.trimPlayer().setCommand(QStringLiteral("Close"));
     workspace.listPlayer().setCommand(QStringLiteral("Close"));
     context_.window.setEnabled(false);
-    const Result<qint64> joined = joinClipList(workspace.clips().names(), workspace.paths());
-    // The encoder reads the joined list from a file of this export's own,
-    // which no other export's end deletes.
-    source_ = workspace.paths().scratchFile(QStringLiteral("ringtone.wav"));
-    QFile::remove(source_);
-    AppPaths::ensurePrivateDir(workspace.paths().scratchDir);
-    if (!joined || !QFile::rename(workspace.paths().concatFile(), source_)) {
+    save_ = std::make_shared<RingtoneSave>(request);
+    if (Outcome joined = save_->join(); !joined) {
+        save_.reset();
         context_.window.setEnabled(true);
-        context_.fail(joined ? Failure{QStringLiteral("The joined list could not be set aside in %1.").arg(source_)}
-                             : joined.failure());
+        context_.fail(joined.failure());
         return;
     }
-    const std::optional<double> limit = ringtoneLimitSeconds(job.format);
-    if (const double seconds = limit ? secondsOf(source_) : 0; limit && seconds > *limit) {
+    if (const std::optional<double> limit = save_->limitPassed()) {
         const dialogs::Answer answer = dialogs::MsgBox(
             &context_.window,
             QStringLiteral("The ringtone would be %1 s long, longer than the %2 s a phone plays.\n\n"
                            "Keep only its first %2 s, fading out over the last second?\n"
                            "(No saves it whole.)")
-                .arg(std::lround(seconds))
+                .arg(std::lround(save_->seconds()))
                 .arg(*limit),
             dialogs::Buttons::YesNo, applicationTitle(), dialogs::Icon::Question);
-        if (answer == dialogs::Answer::Yes) {
-            job.keepSeconds = *limit;
-            job.fadeOutSeconds = kRingtoneFadeSeconds;
-        }
+        if (answer == dialogs::Answer::Yes)
+            save_->keepOnlyTheLimit();
     }
-    job.wavPath = source_;
-    job.tags = workspace.clips().isEmpty() ? SongTags() : workspace.clips().at(0).tags;
-    const std::optional<int> &rate = workspace.settings().BitRate;
-    job.mp3BitRate = rate && *rate > 0 ? *rate : 128;
 
     // The window, disabled since the join, stays so until the runner's end.
-    running_ = true;
     context_.jobs.run(
         QStringLiteral("Saving......."),
-        [job](const JobRunner::Progress &progress) {
-            const QString why = encodeRingtone(job, progress);
-            return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
-        },
+        [save = save_](const JobRunner::Progress &progress) { return save->encode(progress); },
         [this](const Outcome &outcome) { finish(outcome); });
 }
 
 void RingtoneExport::finish(const Outcome &outcome)
 {
-    running_ = false;
-    QFile::remove(source_);
+    save_.reset();
     if (outcome)
         showDone(&context_.window, QStringLiteral("Finish Save"));
     else

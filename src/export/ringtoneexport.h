@@ -3,8 +3,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class CommonDialog;
+class RingtoneSave;
 struct FeatureContext;
 
 // "Save As Ringtone...": joins the clip list as the other exports do, asks
@@ -20,7 +22,7 @@ public:
 
     void CmdSaveRingtone_Click();
     // True while a ringtone is being encoded.
-    bool running() const { return running_; }
+    bool running() const { return save_ != nullptr; }
 
 signals:
     // The encoding ended (after its message was shown).
@@ -31,6 +33,6 @@ private:
 
     FeatureContext &context_;
     CommonDialog &cmdSave_;
-    bool running_ = false;
-    QString source_; // the joined list, kept aside for the encoder
+    // The save under way, shared with the runner's worker until its end.
+    std::shared_ptr<RingtoneSave> save_;
 };

@@ -2,7 +2,7 @@
 
 #include "core/cliplist.h"
 #include "core/workspace.h"
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 #include "export/savedialog.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"

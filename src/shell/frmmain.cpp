@@ -73,6 +73,12 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     // How far a song's decoding or an MP3 encoding has come, while the busy
     // window is up.
     workspace_->decoder().progress = [this](int percent) { busy_.progress(percent); };
+    // The decoding runs on this thread: the busy window's animation and a
+    // second click (which stops it) get through between its blocks.
+    workspace_->decoder().betweenBlocks = [] {
+        QCoreApplication::processEvents();
+        return true;
+    };
     connect(&workspace_->encoder(), &EncoderQueue::progress, this, [this](int percent) { busy_.progress(percent); });
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();

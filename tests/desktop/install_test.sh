@@ -74,4 +74,16 @@ frames=$(soxi -s "$work/My Song.wav")
 frames=$(soxi -s "$work/Voice Note.wav")
 [ "$frames" -ge 88200 ] || fail "the M4A clip holds $frames frames, not 2 s"
 grep -q "$app/libbass.so" "/proc/$pid/maps" || fail "the installed program did not load the libbass.so beside it"
-echo "installed into $prefix; the program started from its menu entry and imported the three songs"
+
+# The command line beside the program: its link, its manual page, no Qt GUI
+# or Widgets, and an MP3 decoded through the libbass.so beside it.
+cli=$prefix/bin/orvane-clipforge-cli
+[ -x "$app/orvane-clipforge-cli" ] || fail "no command line in $app"
+[ -x "$cli" ] || fail "no link to the command line in bin"
+[ -f "$prefix/share/man/man1/orvane-clipforge-cli.1" ] || fail "no manual page of the command line"
+! ldd "$app/orvane-clipforge-cli" | grep -Eq 'libQt6(Gui|Widgets)' || fail "the command line links Qt GUI or Widgets"
+(cd "$tmp" && TMPDIR=$tmp HOME=$home "$cli" make "$home/Music/My Song.mp3" -o "$tmp/ring.wav" --length 1) \
+  || fail "the installed command line made no ringtone"
+frames=$(soxi -s "$tmp/ring.wav")
+[ "$frames" -eq 44100 ] || fail "the ringtone holds $frames frames, not 1 s"
+echo "installed into $prefix; the program started from its menu entry and imported the three songs; the command line made a ringtone"

@@ -1,7 +1,7 @@
 #include "base/wavformat.h"
 #include "base/wavheader.h"
 #include "editor/cliplist.h"
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 #include "editorfixture.h"
 
 #include <QDir>

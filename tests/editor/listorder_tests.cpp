@@ -2,7 +2,7 @@
 #include "editor/cliplist.h"
 #include "editor/listplayer.h"
 #include "editorfixture.h"
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 #include "platform/mci/mmcontrol.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "exportfixture.h"
 
 #include "base/atomicsave.h"
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 
 #include <QDir>
 #include <QFileInfo>

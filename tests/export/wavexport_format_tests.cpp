@@ -1,7 +1,7 @@
 // Clips of other formats and layouts, checked with sox.
 #include "exportfixture.h"
 
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 
 #include <QDir>
 #include <QFile>

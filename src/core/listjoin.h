@@ -5,10 +5,12 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 
-// Joins the clips, in the order given, into concat.wav of the working folder,
-// rebuilt from scratch: one 44-byte header whose size fields cover the whole
-// result, then the audio of every clip.
+// Joins WAV clip files, in the order given, into one WAV file rebuilt from
+// scratch: one 44-byte header whose size fields cover the whole result, then
+// the audio of every clip. A clip is named in messages by its file's name
+// without ".wav".
 //
 // The result takes the first clip's format; other clips are converted to it
 // (sample width, channels, sample rate). When the first clip is not integer
@@ -22,11 +24,16 @@
 // signed 32-bit size fields) worked out, before anything is written: an empty
 // list, a missing clip file, one that is not WAV audio, one whose sample rate
 // is more than 256 times above or below the first's, or a result over 2 GiB
-// leaves concat.wav as it was. The join goes into a new concat.wav, never
-// through the old one (which may be a second name of a saved list). A write
-// that fails later removes concat.wav.
-// The audio bytes written into concat.wav, or what went wrong, naming the
-// clip or the file.
+// leaves the target as it was. The join goes into a new file, never through
+// the old one (which may be a second name of a saved list). A write that
+// fails later removes the target.
+// The audio bytes written into the target, or what went wrong, naming the
+// clip or the file. `clipJoined`, when given, is told after each clip how
+// many are joined; false stops the join (the target is removed).
+Result<qint64> joinWavFiles(const QStringList &clipFiles, const QString &target,
+                            const std::function<bool(int joined)> &clipJoined = {});
+
+// The listed clips joined into concat.wav of the working folder.
 Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths);
 
 // The same join written straight into `target` through an AtomicOutput:

@@ -1,4 +1,4 @@
-#include "export/clipaudio.h"
+#include "core/clipaudio.h"
 
 #include "base/filecopy.h"
 #include "base/resampler.h"

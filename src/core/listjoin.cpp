@@ -1,8 +1,8 @@
-#include "export/listjoin.h"
+#include "core/listjoin.h"
 
 #include "base/atomicsave.h"
 #include "base/wavheader.h"
-#include "export/clipaudio.h"
+#include "core/clipaudio.h"
 #include "base/filecopy.h"
 
 #include <QFile>
@@ -34,16 +34,19 @@ bool sameFile(const QString &a, const QString &b)
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// The clip's file and its layout; empty, or what is wrong with it.
-QString inspectClip(const QString &name, const AppPaths &paths, Clip *clip)
+// The clip's file and its layout; empty, or what is wrong with it. `written`
+// is the file the join writes from the start: a clip that is that file would
+// be read back half-written.
+QString inspectClip(const QString &file, const QString &written, Clip *clip)
 {
-    clip->name = name;
-    clip->path = paths.clipFile(name);
+    clip->path = file;
+    clip->name = QFileInfo(file).fileName();
+    if (clip->name.endsWith(QLatin1String(".wav")))
+        clip->name.chop(4);
+    const QString &name = clip->name;
     if (!QFileInfo(clip->path).isFile())
         return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is missing.").arg(name, clip->path);
-    // The join writes concat.wav from the start: a clip that is that file
-    // would be read back half-written.
-    if (sameFile(clip->path, paths.concatFile()))
+    if (sameFile(clip->path, written))
         return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is the joined list's own file.")
             .arg(name, clip->path);
     clip->info = readWavInfo(clip->path);
@@ -99,7 +102,7 @@ bool writeSizesAt(int fd, qint64 dataSize)
 // Writes the whole result into the open, empty file `out` (at `target`); the
 // audio bytes written, or -1 with *error saying what failed.
 qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips, const PcmFormat &format,
-                 QString *error)
+                 const std::function<bool(int)> &clipJoined, QString *error)
 {
     const QByteArray header = resultHeader(clips.front(), format);
     if (header.size() != kWavHeaderSize) {
@@ -124,6 +127,10 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
             return -1;
         }
         total += n;
+        if (clipJoined && !clipJoined(int(&clip - clips.data()) + 1)) {
+            *error = QStringLiteral("The join into %1 was stopped.").arg(target);
+            return -1;
+        }
     }
     if (total > kWavMaxDataSize) {
         *error = QStringLiteral("The joined list grew past the 2 GiB a WAV file can hold.");
@@ -142,13 +149,13 @@ namespace {
 
 // Every clip checked and the result's format worked out, before anything is
 // written; empty, or what is wrong.
-QString planJoin(const QStringList &clipNames, const AppPaths &paths, std::vector<Clip> *clips, PcmFormat *format)
+QString planJoin(const QStringList &clipFiles, const QString &written, std::vector<Clip> *clips, PcmFormat *format)
 {
-    if (clipNames.isEmpty())
+    if (clipFiles.isEmpty())
         return QStringLiteral("The clip list is empty: there is nothing to save.");
-    clips->resize(size_t(clipNames.size()));
-    for (qsizetype i = 0; i < clipNames.size(); ++i)
-        if (const QString why = inspectClip(clipNames[i], paths, &(*clips)[size_t(i)]); !why.isEmpty())
+    clips->resize(size_t(clipFiles.size()));
+    for (qsizetype i = 0; i < clipFiles.size(); ++i)
+        if (const QString why = inspectClip(clipFiles[i], written, &(*clips)[size_t(i)]); !why.isEmpty())
             return why;
 
     *format = resultFormat(clips->front().info);
@@ -166,24 +173,32 @@ QString planJoin(const QStringList &clipNames, const AppPaths &paths, std::vecto
     return {};
 }
 
+QStringList clipFilesOf(const QStringList &clipNames, const AppPaths &paths)
+{
+    QStringList files;
+    for (const QString &name : clipNames)
+        files << paths.clipFile(name);
+    return files;
+}
+
 } // namespace
 
-Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
+Result<qint64> joinWavFiles(const QStringList &clipFiles, const QString &target,
+                            const std::function<bool(int joined)> &clipJoined)
 {
     std::vector<Clip> clips;
     PcmFormat format;
-    if (const QString why = planJoin(clipNames, paths, &clips, &format); !why.isEmpty())
+    if (const QString why = planJoin(clipFiles, target, &clips, &format); !why.isEmpty())
         return failure(why);
 
-    const QString target = paths.concatFile();
-    // A new file, never the old one's bytes rewritten: the old concat.wav
-    // may be a second name of a list the user saved.
+    // A new file, never the old one's bytes rewritten: the old file (such
+    // as concat.wav) may be a second name of a list the user saved.
     ::unlink(QFile::encodeName(target).constData());
     const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out < 0)
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
     QString why;
-    qint64 written = writeJoin(out, target, clips, format, &why);
+    qint64 written = writeJoin(out, target, clips, format, clipJoined, &why);
     if (::close(out) != 0 && written >= 0) {
         why = QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
         written = -1;
@@ -195,17 +210,22 @@ Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
     return written;
 }
 
+Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
+{
+    return joinWavFiles(clipFilesOf(clipNames, paths), paths.concatFile());
+}
+
 Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &paths, const QString &target)
 {
     std::vector<Clip> clips;
     PcmFormat format;
-    if (const QString why = planJoin(clipNames, paths, &clips, &format); !why.isEmpty())
+    if (const QString why = planJoin(clipFilesOf(clipNames, paths), paths.concatFile(), &clips, &format); !why.isEmpty())
         return failure(why);
     AtomicOutput out(target);
     QString why = out.error();
     if (!why.isEmpty())
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
-    const qint64 written = writeJoin(out.fd(), target, clips, format, &why);
+    const qint64 written = writeJoin(out.fd(), target, clips, format, {}, &why);
     if (written < 0)
         return failure(why);
     if (why = out.commit(); !why.isEmpty())

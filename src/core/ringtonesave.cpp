@@ -1,0 +1,70 @@
+#include "core/ringtonesave.h"
+
+#include "base/paths.h"
+#include "base/wavformat.h"
+#include "core/listjoin.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr double kJoinShare = 0.1;
+
+} // namespace
+
+RingtoneSave::RingtoneSave(RingtoneRequest request) : request_(std::move(request))
+{
+    job_.wavPath = request_.joinedFile;
+    job_.outPath = request_.outPath;
+    job_.format = request_.format;
+    job_.tags = request_.tags;
+    job_.mp3BitRate = request_.mp3BitRate;
+}
+
+RingtoneSave::~RingtoneSave() { QFile::remove(request_.joinedFile); }
+
+Outcome RingtoneSave::join(const JobProgress &progress)
+{
+    AppPaths::ensurePrivateDir(QFileInfo(request_.joinedFile).absolutePath());
+    const int count = int(request_.clipFiles.size());
+    const Result<qint64> joined = joinWavFiles(request_.clipFiles, request_.joinedFile, [&](int done) {
+        return reportProgress(progress, double(done) / count);
+    });
+    if (!joined)
+        return joined.failure();
+    const WavInfo info = readWavInfo(request_.joinedFile);
+    seconds_ = info.ok && info.sampleRate ? double(info.frames()) / info.sampleRate : 0;
+    return Outcome::success();
+}
+
+std::optional<double> RingtoneSave::limitPassed() const
+{
+    const std::optional<double> limit = ringtoneLimitSeconds(request_.format);
+    return limit && seconds_ > *limit ? limit : std::nullopt;
+}
+
+void RingtoneSave::keepOnlyTheLimit()
+{
+    if (const std::optional<double> limit = limitPassed()) {
+        job_.keepSeconds = *limit;
+        job_.fadeOutSeconds = kRingtoneFadeSeconds;
+    }
+}
+
+Outcome RingtoneSave::encode(const JobProgress &progress) const
+{
+    const QString why = encodeRingtone(job_, [&](double fraction) { return reportProgress(progress, fraction); });
+    QFile::remove(request_.joinedFile);
+    return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
+}
+
+Outcome saveRingtone(const RingtoneRequest &request, const LengthQuestion &tooLong, const JobProgress &progress)
+{
+    RingtoneSave save(request);
+    if (Outcome joined = save.join(progressPart(progress, 0, kJoinShare)); !joined)
+        return joined;
+    if (const std::optional<double> limit = save.limitPassed(); limit && tooLong && tooLong(save.seconds(), *limit))
+        save.keepOnlyTheLimit();
+    return save.encode(progressPart(progress, kJoinShare, 1));
+}
