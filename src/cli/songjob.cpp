@@ -62,8 +62,10 @@ Result<QString> songClip(RunContext &run, const SongJob &job, const JobProgress 
     return clip;
 }
 
-Outcome makeRingtone(RunContext &run, const SongJob &job, const CommandLine &options, const JobProgress &progress,
-                     QStringList *notes)
+namespace {
+
+Outcome makeSteps(RunContext &run, const SongJob &job, const CommandLine &options, const JobProgress &progress,
+                  QStringList *notes)
 {
     if (!options.make.force && QFileInfo::exists(job.out))
         return Outcome::failure(QStringLiteral("%1 exists already; --force replaces it.").arg(QDir::toNativeSeparators(job.out)));
@@ -97,6 +99,18 @@ Outcome makeRingtone(RunContext &run, const SongJob &job, const CommandLine &opt
         return cutToLimit;
     };
     return saveRingtone(request, tooLong, progressPart(progress, kEditShare, 1));
+}
+
+} // namespace
+
+Outcome makeRingtone(RunContext &run, const SongJob &job, const CommandLine &options, const JobProgress &progress,
+                     QStringList *notes)
+{
+    if (RunContext::stopRequested())
+        return stopped();
+    const Outcome made = makeSteps(run, job, options, progress, notes);
+    // Whichever step noticed the stop, the user reads one reason.
+    return made || !RunContext::stopRequested() ? made : stopped();
 }
 
 Result<SongInfo> inspectSong(RunContext &run, const SongJob &job)

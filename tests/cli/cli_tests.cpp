@@ -306,6 +306,29 @@ TEST_F(CliTest, InfoDescribesTheSongAndMakeTakesItsChorus)
     EXPECT_TRUE(text.err.contains(song(QStringLiteral("gone.mp3"))));
 }
 
+// SIGTERM once the work has begun: the run stops, says so, and leaves
+// neither a ringtone nor a temporary file nor its scratch folder.
+TEST_F(CliTest, ATerminatedRunLeavesNothing)
+{
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp());
+    p.setProcessEnvironment(environment);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/orvane-clipforge-cli"),
+            {QStringLiteral("make"), song(QStringLiteral("chorus.mp3")), QStringLiteral("-o"), out(QStringLiteral("ring.opus")),
+             QStringLiteral("--normalize")});
+    ASSERT_TRUE(waitFor([&] {
+        const QStringList runs = QDir(tmp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        return !runs.isEmpty() && QDir(tmp() + QLatin1Char('/') + runs.front()).exists(QStringLiteral("job0"));
+    }, 30000));
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("stopped")));
+    EXPECT_EQ(QDir(outDir()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(QDir(tmp()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
 TEST_F(CliTest, VersionAndHelp)
 {
     const CliRun version = cli({QStringLiteral("--version")});
