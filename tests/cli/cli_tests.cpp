@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -261,6 +262,36 @@ TEST_F(CliTest, BatchMakesEverySongOfTheFolderAndNamesTheFailures)
                   .status,
               0);
     EXPECT_NEAR(seconds(out(QStringLiteral("tone.m4r"))), 2.0, 0.08);
+
+    // On a terminal (script(1) gives it one) a bar is drawn and taken away.
+    if (haveTool(QStringLiteral("script"))) {
+        QString screen;
+        runShell(QStringLiteral("TMPDIR=%1 script -qec \"%2 batch %3 --out-dir %4 --format ogg --length 2\" /dev/null")
+                     .arg(quoted(tmp()), quoted(QCoreApplication::applicationDirPath() + QStringLiteral("/orvane-clipforge-cli")),
+                          quoted(folder + QStringLiteral("/tone.mp3")), quoted(outDir())),
+                 &screen);
+        EXPECT_TRUE(screen.contains(QStringLiteral("\r[")) && screen.contains(QStringLiteral("0/1 songs")))
+            << screen.toStdString();
+        EXPECT_TRUE(screen.contains(QStringLiteral("\r\x1b[K"))) << screen.toStdString();
+        EXPECT_TRUE(QFile::exists(out(QStringLiteral("tone.ogg"))));
+    }
+}
+
+// Every option the help names is in the manual page too.
+TEST_F(CliTest, TheManualPageNamesEveryOption)
+{
+    const QString manual = QString::fromUtf8(readFile(QStringLiteral(CLIPFORGE_SOURCE_DIR "/doc/orvane-clipforge-cli.1")))
+                               .replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    ASSERT_FALSE(manual.isEmpty());
+    const QString help = cli({QStringLiteral("--help")}).out;
+    QRegularExpressionMatchIterator options = QRegularExpression(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*")).globalMatch(help);
+    int named = 0;
+    while (options.hasNext()) {
+        const QString option = options.next().captured();
+        ++named;
+        EXPECT_TRUE(manual.contains(option)) << option.toStdString();
+    }
+    EXPECT_GE(named, 16);
 }
 
 // info tells the layout, the tags, the loudness and the chorus; make
