@@ -4,6 +4,7 @@
 #include "cli/runcontext.h"
 #include "cli/songjob.h"
 #include "cli/songreport.h"
+#include "core/songfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,18 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QStringList &songExtensions()
-{
-    static const QStringList extensions{
-        QStringLiteral("mp3"), QStringLiteral("mp2"), QStringLiteral("mp1"), QStringLiteral("wav"),
-        QStringLiteral("flac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
-        QStringLiteral("aif"), QStringLiteral("aiff"), QStringLiteral("aifc"), QStringLiteral("au"),
-        QStringLiteral("caf"), QStringLiteral("w64"), QStringLiteral("wv"), QStringLiteral("m4a"),
-        QStringLiteral("aac"), QStringLiteral("wma"), QStringLiteral("mod"), QStringLiteral("xm"),
-        QStringLiteral("it"), QStringLiteral("s3m"), QStringLiteral("mtm")};
-    return extensions;
-}
 
 QString absolute(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
 QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
@@ -89,7 +78,7 @@ QStringList batchSongs(const QStringList &named, QStringList *missing)
         } else if (info.isDir()) {
             const QFileInfoList files = QDir(path).entryInfoList(QDir::Files, QDir::Name);
             for (const QFileInfo &file : files)
-                if (songExtensions().contains(file.suffix().toLower()))
+                if (isSongFile(file.filePath()))
                     songs << file.filePath();
         } else {
             *missing << path;

@@ -9,7 +9,8 @@ int runInfo(RunContext &run, const CommandLine &options);
 int runMake(RunContext &run, const CommandLine &options);
 int runBatch(RunContext &run, const CommandLine &options);
 
-// The songs a batch works on: the files named, then the audio files of each
-// folder named (by extension, in name order, not in subfolders). Paths
+// The songs a batch works on: the files named, then the song files of each
+// folder named (by the import's extensions, in name order, not in
+// subfolders). Paths
 // named that are neither go into *missing.
 QStringList batchSongs(const QStringList &named, QStringList *missing);
