@@ -280,7 +280,7 @@ TEST_F(CliTest, BatchMakesEverySongOfTheFolderAndNamesTheFailures)
 // Every option the help names is in the manual page too.
 TEST_F(CliTest, TheManualPageNamesEveryOption)
 {
-    const QString manual = QString::fromUtf8(readFile(QStringLiteral(CLIPFORGE_SOURCE_DIR "/doc/orvane-clipforge-cli.1")))
+    const QString manual = QString::fromUtf8(readFile(QStringLiteral(CLIPFORGE_SOURCE_DIR "/desktop/orvane-clipforge-cli.1")))
                                .replace(QStringLiteral("\\-"), QStringLiteral("-"));
     ASSERT_FALSE(manual.isEmpty());
     const QString help = cli({QStringLiteral("--help")}).out;
