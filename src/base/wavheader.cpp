@@ -3,7 +3,6 @@
 #include <QIODevice>
 #include <QtEndian>
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -20,9 +19,6 @@ void put32(QByteArray &b, quint32 v)
     qToLittleEndian<quint32>(v, c);
     b.append(c, 4);
 }
-
-quint16 get16(const char *p) { return qFromLittleEndian<quint16>(p); }
-quint32 get32(const char *p) { return qFromLittleEndian<quint32>(p); }
 
 qint32 clampSize(qint64 v) { return qint32(std::clamp<qint64>(v, 0, 0x7FFFFFFFLL)); }
 
@@ -86,29 +82,6 @@ QByteArray wavDataPart(const WavHeader &h)
 QByteArray wavHeaderBytes(const WavHeader &h)
 {
     return wavRiffPart(h) + wavFormatPart(h) + wavDataPart(h);
-}
-
-bool wavHeaderFromBytes(const QByteArray &bytes, WavHeader *out)
-{
-    if (!out || bytes.size() < kWavHeaderSize)
-        return false;
-    const char *p = bytes.constData();
-    WavHeader h;
-    std::memcpy(h.riffTag, p + 0, 4);
-    h.riffSize = qint32(get32(p + 4));
-    std::memcpy(h.waveTag, p + 8, 4);
-    std::memcpy(h.fmtTag, p + 12, 4);
-    h.fmtSize = qint32(get32(p + 16));
-    h.formatTag = get16(p + 20);
-    h.channels = get16(p + 22);
-    h.sampleRate = get32(p + 24);
-    h.bytesPerSecond = get32(p + 28);
-    h.blockAlign = get16(p + 32);
-    h.bitsPerSample = get16(p + 34);
-    std::memcpy(h.dataTag, p + 36, 4);
-    h.dataSize = qint32(get32(p + 40));
-    *out = h;
-    return true;
 }
 
 bool writeWavHeader(QIODevice &dev, const WavHeader &h)

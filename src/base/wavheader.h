@@ -12,7 +12,8 @@
 //
 // Everything little-endian.  The header is written as three pieces: the
 // RIFF part (12 bytes), the format chunk (24 bytes) and the data chunk head
-// (8 bytes).  For reading WAV files of any layout see base/wavformat.h.
+// (8 bytes).  Every WAV file, this layout included, is read through the one
+// chunk reader in base/wavformat.h.
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -61,10 +62,6 @@ QByteArray wavFormatPart(const WavHeader &h); // 24 bytes
 QByteArray wavDataPart(const WavHeader &h);   // 8 bytes
 // All 44 bytes: the three pieces joined.
 QByteArray wavHeaderBytes(const WavHeader &h);
-
-// Reads the 44-byte layout literally (no chunk search; the tags are copied
-// as they are).  False when fewer than 44 bytes are given.
-bool wavHeaderFromBytes(const QByteArray &bytes, WavHeader *out);
 
 // Writes the header at the device's current position as its three pieces.
 bool writeWavHeader(QIODevice &dev, const WavHeader &h);

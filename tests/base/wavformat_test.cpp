@@ -42,11 +42,14 @@ TEST(WavHeader, LayoutAndThreePieces)
     ASSERT_EQ(b.size(), 44);
     const QByteArray expect = "RIFF" + le32(1036) + "WAVE" + "fmt " + le32(16) + fmtBody(1, 2, 44100, 16) + "data" + le32(1000);
     EXPECT_EQ(b, expect);
-    WavHeader back;
-    ASSERT_TRUE(wavHeaderFromBytes(b, &back));
-    EXPECT_EQ(wavHeaderBytes(back), b);
+    // The one reader takes it back; the header claims more than it holds.
+    const WavInfo back = infoOf(b);
+    ASSERT_TRUE(back.ok) << back.error.toStdString();
+    EXPECT_TRUE(back.canonical);
     EXPECT_EQ(back.sampleRate, 44100u);
-    EXPECT_EQ(back.dataSize, 1000);
+    EXPECT_EQ(back.channels, 2);
+    EXPECT_EQ(back.dataSize, 0);
+    EXPECT_TRUE(back.cutShort);
 
     WavHeader mono8 = WavHeader::make(1, 22050, 8);
     EXPECT_EQ(mono8.blockAlign, 1);
