@@ -1,16 +1,14 @@
 #include "converter/converterpanel.h"
 
-#include "audio/audiostart.h"
 #include "base/atomicsave.h"
-#include "core/cliplist.h"
 #include "core/encoderqueue.h"
 #include "core/songfiles.h"
-#include "core/songimport.h"
-#include "core/workspace.h"
 #include "encode/mp3tags.h"
 #include "platform/dialogs/dialogs.h"
 #include "encode/mp3enc.h"
-#include "widgets/featurecontext.h"
+#include "core/appsettings.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 #include "widgets/twips.h"
 
 #include <QFile>
@@ -36,8 +34,8 @@ Row pathRow(QWidget *frame, const QString &boxName, const QString &buttonName, i
 
 } // namespace
 
-ConverterPanel::ConverterPanel(FeatureContext &context, QWidget *parent)
-    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), context_(context)
+ConverterPanel::ConverterPanel(const ConverterNeeds &needs, QWidget *parent)
+    : QGroupBox(QStringLiteral("Wav <-> Mp3"), parent), needs_(needs)
 {
     setObjectName(QStringLiteral("FrameConvert"));
     setGeometry(tw(1080), tw(720), tw(9135), tw(4815));
@@ -66,7 +64,7 @@ ConverterPanel::ConverterPanel(FeatureContext &context, QWidget *parent)
 
     Text2 = makeControl<QLineEdit>(this, QStringLiteral("Text2"), 240, 4500, 1000, 255);
     Text2->hide();
-    ComFileOpen = new CommonDialog(&context_.window, QStringLiteral("ComFileOpen"));
+    ComFileOpen = new CommonDialog(&needs_.notices.window(), QStringLiteral("ComFileOpen"));
 
     connect(CmdopenMp3, &QPushButton::clicked, this, &ConverterPanel::CmdopenMp3_Click);
     connect(Cmdopenwav, &QPushButton::clicked, this, &ConverterPanel::Cmdopenwav_Click);
@@ -84,7 +82,7 @@ void ConverterPanel::choose(bool save, const QString &filter, QLineEdit *box, co
     ComFileOpen->Filter = filter;
     if (save) {
         ComFileOpen->DefaultExt = defaultExt;
-        ComFileOpen->InitDir = context_.workspace.settings().BaseFolder;
+        ComFileOpen->InitDir = needs_.settings.BaseFolder;
         ComFileOpen->ShowSave();
     } else {
         ComFileOpen->ShowOpen();
@@ -110,47 +108,42 @@ void ConverterPanel::CmdconvertWav_Click()
     const QString target = txtsavewav->text();
     if (song.isEmpty() || target.isEmpty())
         return;
-    Workspace &workspace = context_.workspace;
-    if (Outcome started = workspace.audio().initwav(); !started) {
-        context_.fail(started.failure());
-        return;
-    }
     // The song is decoded as an import decodes it: the clip joins the list
     // (its working copy never replaces a listed clip's file), then it is
     // copied to the chosen file.
     Result<QString> clip = Result<QString>::failure(QString());
     {
-        BusyScope busy(context_.busy, QStringLiteral("Converting......."));
-        clip = decodeSongToClip(workspace, song);
+        BusyScope busy(needs_.busy, QStringLiteral("Converting......."));
+        clip = needs_.songToClip(song);
     }
     if (!clip) {
-        context_.fail(clip.failure());
+        needs_.notices.fail(clip.failure());
         return;
     }
-    const Outcome copied = copyFileAtomically(workspace.paths().clipFile(clip.value()), target);
+    const Outcome copied = copyFileAtomically(clip.value(), target);
     if (copied)
-        showDone(&context_.window, QStringLiteral("Convert Finish"));
+        needs_.notices.done(QStringLiteral("Convert Finish"));
     else
-        context_.fail(Failure{QStringLiteral("The WAV file could not be written to %1: %2").arg(target, copied.error()),
-                              {}, {}, false});
+        needs_.notices.fail(
+            Failure{QStringLiteral("The WAV file could not be written to %1: %2").arg(target, copied.error()), {}, {}, false});
 }
 
 void ConverterPanel::CmdConvertMP3_Click()
 {
     if (txtopenwav->text().isEmpty() || txtsavemp3->text().isEmpty())
         return;
-    EncoderQueue &queue = context_.workspace.encoder();
+    EncoderQueue &queue = needs_.encoder;
     // The MP3 carries the WAV's own tags, when it has any, under its own title.
     const QString target = txtsavemp3->text();
     const SongTags song = readSongTags(txtopenwav->text());
     // The busy window shows until the encoding ends; the window stays usable.
-    context_.busy.begin(QString(), BusyWindow::Window::Usable);
-    queue.start(txtopenwav->text(), target, [this, target, song](const QString &error) {
-        context_.busy.end(BusyWindow::Window::Usable);
-        if (error.isEmpty())
+    needs_.busy.begin(QString(), BusyWindow::Window::Usable);
+    queue.start(txtopenwav->text(), target, [this, target, song](const Outcome &ended) {
+        needs_.busy.end(BusyWindow::Window::Usable);
+        if (ended)
             if (Outcome tagged = tagSavedMp3(target, song); !tagged)
-                context_.fail(tagged.failure());
-        context_.reportSaved(error);
+                needs_.notices.fail(tagged.failure());
+        needs_.notices.saved(ended);
     });
     Text2->setText(QString::number(queue.encoder().Status()));
 }

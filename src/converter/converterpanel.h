@@ -1,17 +1,33 @@
 #pragma once
+#include "base/result.h"
+
 #include <QGroupBox>
 #include <functional>
 
+struct AppSettings;
+class BusyWindow;
 class CommonDialog;
-struct FeatureContext;
+class EncoderQueue;
+class Notices;
 class QLineEdit;
 class QPushButton;
+
+// What the converter works with: the base folder of its save dialogs, the
+// way a song becomes a clip of the list (the clip file, or why not), the
+// encoder queue of its MP3 saves, the busy window and the notices.
+struct ConverterNeeds {
+    const AppSettings &settings;
+    std::function<Result<QString>(const QString &song)> songToClip;
+    EncoderQueue &encoder;
+    BusyWindow &busy;
+    const Notices &notices;
+};
 
 // The Wav <-> Mp3 panel: one song to WAV (Frame4), one WAV to MP3 (Frame5).
 class ConverterPanel : public QGroupBox {
     Q_OBJECT
 public:
-    ConverterPanel(FeatureContext &context, QWidget *parent);
+    ConverterPanel(const ConverterNeeds &needs, QWidget *parent);
 
     QLineEdit *txtopenwav, *txtsavemp3, *txtopenmp3, *txtsavewav, *Text2;
     QPushButton *Cmdopenwav, *CmdSaveMP3, *CmdConvertMP3, *CmdopenMp3, *CmdSavewav2, *CmdconvertWav;
@@ -26,5 +42,5 @@ public:
 
 private:
     void choose(bool save, const QString &filter, QLineEdit *box, const QString &defaultExt = QString());
-    FeatureContext &context_;
+    ConverterNeeds needs_;
 };

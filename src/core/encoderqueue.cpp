@@ -8,12 +8,12 @@ EncoderQueue::EncoderQueue(Mp3Enc &encoder, QObject *parent) : QObject(parent), 
     connect(&encoder_, &Mp3Enc::Progress, this, &EncoderQueue::progress);
 }
 
-qint16 EncoderQueue::start(const QString &inWav, const QString &outMp3, Done done)
+void EncoderQueue::start(const QString &inWav, const QString &outMp3, Done done)
 {
     // The component raises one Finished() per start, in start order, also
     // for a start it refuses.
     pending_.push_back(std::move(done));
-    return encoder_.StartEncoding(inWav, outMp3);
+    encoder_.StartEncoding(inWav, outMp3);
 }
 
 void EncoderQueue::onFinished()
@@ -22,6 +22,8 @@ void EncoderQueue::onFinished()
         return;
     Done done = std::move(pending_.front());
     pending_.pop_front();
-    if (done)
-        done(encoder_.lastError());
+    if (!done)
+        return;
+    const QString error = encoder_.lastError();
+    done(error.isEmpty() ? Outcome::success() : Outcome::failure(error));
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/result.h"
+
 #include <QObject>
 #include <QString>
 #include <deque>
@@ -12,16 +14,15 @@ class Mp3Enc;
 class EncoderQueue : public QObject {
     Q_OBJECT
 public:
-    // Told the encoding's failure (empty when it succeeded).
-    using Done = std::function<void(const QString &error)>;
+    // Told how the encoding ended; a failure names the file.
+    using Done = std::function<void(const Outcome &ended)>;
 
     explicit EncoderQueue(Mp3Enc &encoder, QObject *parent = nullptr);
 
     Mp3Enc &encoder() const { return encoder_; }
-    // Queues inWav -> outMp3; `done`, when given, is called when it ends.
-    // Returns the component's start code (0 queued, negative refused: the
-    // end is still told, later).
-    qint16 start(const QString &inWav, const QString &outMp3, Done done = {});
+    // Queues inWav -> outMp3; `done`, when given, is called when it ends,
+    // later, also when the component refused to start it.
+    void start(const QString &inWav, const QString &outMp3, Done done = {});
     // An encoding is waiting or running.
     bool busy() const { return !pending_.empty(); }
 

@@ -47,20 +47,20 @@ void Mp3Export::CmdSaveList_Click()
     const QString target = cmdSave_.FileName;
     const SongTags song = workspace.clips().isEmpty() ? SongTags() : workspace.clips().at(0).tags;
     ++encoding_;
-    queue.start(workspace.paths().concatFile(), target, [this, target, song](const QString &error) {
-        if (error.isEmpty())
+    queue.start(workspace.paths().concatFile(), target, [this, target, song](const Outcome &ended) {
+        if (ended)
             if (Outcome tagged = tagSavedMp3(target, song); !tagged)
                 context_.fail(tagged.failure());
-        Mp3Enc1_Finished(error);
+        Mp3Enc1_Finished(ended);
     });
     context_.Text1.setText(QString::number(queue.encoder().Status()));
 }
 
-void Mp3Export::Mp3Enc1_Finished(const QString &error)
+void Mp3Export::Mp3Enc1_Finished(const Outcome &ended)
 {
     Workspace &workspace = context_.workspace;
     context_.busy.end();
-    context_.reportSaved(error);
+    context_.reportSaved(ended);
     workspace.trimPlayer().setCommand(QStringLiteral("stop"));
     workspace.listPlayer().setCommand(QStringLiteral("Stop"));
     // A later export still waiting reads the same joined list.

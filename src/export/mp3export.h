@@ -1,4 +1,6 @@
 #pragma once
+#include "base/result.h"
+
 #include <QObject>
 
 class CommonDialog;
@@ -14,8 +16,8 @@ public:
     void CmdSaveList_Click();
 
 private:
-    // The end of one of its encodings: its failure (empty when it succeeded).
-    void Mp3Enc1_Finished(const QString &error);
+    // The end of one of its encodings.
+    void Mp3Enc1_Finished(const Outcome &ended);
 
     FeatureContext &context_;
     CommonDialog &cmdSave_;

@@ -3,11 +3,10 @@
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
 #include "core/encoderqueue.h"
-#include "core/workspace.h"
 #include "platform/dialogs/dialogs.h"
 #include "encode/mp3enc.h"
 #include "recorder/captureengine.h"
-#include "widgets/featurecontext.h"
+#include "widgets/notices.h"
 #include "widgets/twips.h"
 
 #include <QComboBox>
@@ -18,12 +17,12 @@
 #include <QSlider>
 #include <QTimer>
 
-RecorderPanel::RecorderPanel(FeatureContext &context, QWidget *parent)
-    : QGroupBox(QStringLiteral("Vioce Record"), parent), context_(context)
+RecorderPanel::RecorderPanel(const RecorderNeeds &needs, QWidget *parent)
+    : QGroupBox(QStringLiteral("Vioce Record"), parent), needs_(needs)
 {
     setObjectName(QStringLiteral("FrameRec"));
     setGeometry(tw(1560), tw(720), tw(7335), tw(3735));
-    engine = new CaptureEngine(context.workspace.audio(), context.workspace.paths(), &context.window);
+    engine = new CaptureEngine(needs.audio, needs.paths, &needs.notices.window());
 
     cmbInput = makeControl<QComboBox>(this, QStringLiteral("cmbInput"), 840, 720, 1455, 315);
     btnRecord = makeControl<QPushButton>(this, QStringLiteral("btnRecord"), 2400, 735, 1335, 300, QStringLiteral("Record"));
@@ -54,7 +53,7 @@ RecorderPanel::RecorderPanel(FeatureContext &context, QWidget *parent)
     connect(tmrRecTest, &QTimer::timeout, this, &RecorderPanel::tmrRecTest_Timer);
     connect(engine, &CaptureEngine::changed, this, &RecorderPanel::showState);
     connect(engine, &CaptureEngine::inputShown, this, &RecorderPanel::showInput);
-    connect(engine, &CaptureEngine::failed, this, [this](const Failure &failure) { context_.fail(failure); });
+    connect(engine, &CaptureEngine::failed, this, [this](const Failure &failure) { needs_.notices.fail(failure); });
 }
 
 void RecorderPanel::showState()
@@ -91,7 +90,7 @@ void RecorderPanel::btnRecord_Click()
 
 void RecorderPanel::btnPlay_Click()
 {
-    if (const BassApi *bass = context_.workspace.audio().api())
+    if (const BassApi *bass = needs_.audio.api())
         bass->BASS_ChannelPlay(engine->playChan, 0);
 }
 
@@ -109,25 +108,25 @@ void RecorderPanel::CmdWav_Click()
 
 void RecorderPanel::CmdMp3_Click()
 {
-    EncoderQueue &queue = context_.workspace.encoder();
+    EncoderQueue &queue = needs_.encoder;
     const QString wav = engine->SaveCaptureMp3(queue.busy());
     const QString mp3 = engine->cmd->FileName;
     if (!wav.isEmpty() && !mp3.isEmpty()) {
-        queue.start(wav, mp3, [this](const QString &error) { context_.reportSaved(error); });
-        context_.Text1.setText(QString::number(queue.encoder().Status()));
+        queue.start(wav, mp3, [this](const Outcome &ended) { needs_.notices.saved(ended); });
+        needs_.encoderState.setText(QString::number(queue.encoder().Status()));
     }
     hideSaveChoices();
 }
 
 void RecorderPanel::sldInputLevel_Scroll()
 {
-    if (const BassApi *bass = context_.workspace.audio().api())
+    if (const BassApi *bass = needs_.audio.api())
         bass->BASS_RecordSetInput(engine->capInput, DWORD(sldInputLevel->value()) | BASS_INPUT_LEVEL);
 }
 
 void RecorderPanel::cmbInput_Click()
 {
-    const BassApi *bass = context_.workspace.audio().api();
+    const BassApi *bass = needs_.audio.api();
     if (!bass)
         return;
     engine->capInput = cmbInput->currentIndex();
@@ -139,7 +138,7 @@ void RecorderPanel::cmbInput_Click()
 
 void RecorderPanel::tmrRecTest_Timer()
 {
-    const BassApi *bass = context_.workspace.audio().api();
+    const BassApi *bass = needs_.audio.api();
     if (!bass)
         return;
     if (engine->capChan) {

@@ -1,8 +1,12 @@
 #pragma once
 #include <QGroupBox>
 
+struct AppPaths;
+class AudioStart;
 class CaptureEngine;
-struct FeatureContext;
+class EncoderQueue;
+class Notices;
+class QLineEdit;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -11,10 +15,22 @@ class QTimer;
 
 // The Voice Record panel: input and level, Record/Stop, Play, the byte
 // counter, and saving the recording as WAV or MP3.
+// What the recorder works with: the audio library it records and plays
+// through, the working folder its recording goes to, the encoder queue of
+// its MP3 saves with the hidden box that shows the encoder's state, and the
+// notices to the user.
+struct RecorderNeeds {
+    AudioStart &audio;
+    const AppPaths &paths;
+    EncoderQueue &encoder;
+    QLineEdit &encoderState;
+    const Notices &notices;
+};
+
 class RecorderPanel : public QGroupBox {
     Q_OBJECT
 public:
-    RecorderPanel(FeatureContext &context, QWidget *parent);
+    RecorderPanel(const RecorderNeeds &needs, QWidget *parent);
 
     CaptureEngine *engine;
     QComboBox *cmbInput;
@@ -40,5 +56,5 @@ public:
 private:
     void showInput(int level, const QString &typeName);
     void hideSaveChoices();
-    FeatureContext &context_;
+    RecorderNeeds needs_;
 };

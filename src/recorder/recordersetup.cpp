@@ -3,9 +3,8 @@
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
 #include "recorder/captureengine.h"
-#include "core/workspace.h"
 #include "recorder/recorderpanel.h"
-#include "widgets/featurecontext.h"
+#include "widgets/notices.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -16,15 +15,15 @@ namespace {
 constexpr int kMaxInputs = 32767;
 }
 
-RecorderSetup::RecorderSetup(FeatureContext &context, RecorderPanel &panel)
-    : QObject(&panel), context_(context), panel_(panel)
+RecorderSetup::RecorderSetup(AudioStart &audio, const Notices &notices, RecorderPanel &panel)
+    : QObject(&panel), audio_(audio), notices_(notices), panel_(panel)
 {
 }
 
 void RecorderSetup::initrec()
 {
-    if (Outcome checked = context_.workspace.audio().checkLibrary(); !checked) {
-        context_.fail(checked.failure());
+    if (Outcome checked = audio_.checkLibrary(); !checked) {
+        notices_.fail(checked.failure());
         return;
     }
     panel_.engine->release();
@@ -45,13 +44,13 @@ void RecorderSetup::initrec()
 // go on without a recording device.
 bool RecorderSetup::startDevices()
 {
-    const BassApi &bass = *context_.workspace.audio().api();
+    const BassApi &bass = *audio_.api();
     const bool recordStarted = bass.BASS_RecordInit(-1);
     const int recordError = bass.BASS_ErrorGetCode();
-    const bool outputStarted = bass.BASS_Init(-1, 44100, 0, &context_.window, nullptr);
+    const bool outputStarted = bass.BASS_Init(-1, 44100, 0, &notices_.window(), nullptr);
     if (recordStarted && outputStarted)
         return true;
-    context_.fail(AudioStart::libraryFailure(QStringLiteral("Can't initialize device"),
+    notices_.fail(AudioStart::libraryFailure(QStringLiteral("Can't initialize device"),
                                              recordStarted ? bass.BASS_ErrorGetCode() : recordError));
     return false;
 }
@@ -60,7 +59,7 @@ bool RecorderSetup::startDevices()
 // off those listed before it, so the last one on is the one left selected.
 void RecorderSetup::listInputs()
 {
-    const BassApi &bass = *context_.workspace.audio().api();
+    const BassApi &bass = *audio_.api();
     CaptureEngine &engine = *panel_.engine;
     QComboBox &list = *panel_.cmbInput;
     list.clear();
@@ -86,7 +85,7 @@ void RecorderSetup::listInputs()
 void RecorderSetup::release()
 {
     panel_.tmrRecTest->stop();
-    const BassApi *bass = context_.workspace.audio().api();
+    const BassApi *bass = audio_.api();
     // The recording ends before its buffer goes: no callback after this.
     if (bass)
         bass->BASS_RecordFree();

@@ -1,15 +1,16 @@
 #pragma once
 #include <QObject>
 
+class AudioStart;
+class Notices;
 class RecorderPanel;
-struct FeatureContext;
 
 // Starts the recorder when its panel is shown (initrec) and releases it on
 // every toolbar click (release).
 class RecorderSetup : public QObject {
     Q_OBJECT
 public:
-    RecorderSetup(FeatureContext &context, RecorderPanel &panel);
+    RecorderSetup(AudioStart &audio, const Notices &notices, RecorderPanel &panel);
 
     // Checks and starts the library for recording and playback, lists the
     // inputs and brings the panel to its first state. When no device
@@ -22,6 +23,7 @@ private:
     bool startDevices();
     void listInputs();
 
-    FeatureContext &context_;
+    AudioStart &audio_;
+    const Notices &notices_;
     RecorderPanel &panel_;
 };

@@ -4,6 +4,7 @@
 #include "audio/songdecoder.h"
 #include "converter/converterpanel.h"
 #include "core/encoderqueue.h"
+#include "core/songimport.h"
 #include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditor.h"
@@ -56,7 +57,7 @@ constexpr ToolbarButton kToolbar[] = {
 
 Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), jobs_(busy_), text1_(new QLineEdit(this)),
-      context_{*workspace_, *this, busy_, jobs_, *text1_, terminate}
+      notices_(*this, terminate), context_{*workspace_, *this, busy_, jobs_, *text1_, notices_}
 {
     setObjectName(QStringLiteral("Frmmain"));
     setWindowTitle(applicationTitle());
@@ -91,11 +92,19 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     connect(editPanel_->CmdSaveList, &QPushButton::clicked, mp3Export_, &Mp3Export::CmdSaveList_Click);
     ringtoneExport_ = new RingtoneExport(context_, *wavExport_->CmdSave());
     connect(editPanel_->CmdSaveRingtone, &QPushButton::clicked, ringtoneExport_, &RingtoneExport::CmdSaveRingtone_Click);
-    auto *recorder = new RecorderPanel(context_, this);
-    recorderSetup_ = new RecorderSetup(context_, *recorder);
+    Workspace &ws = *workspace_;
+    auto *recorder = new RecorderPanel({ws.audio(), ws.paths(), ws.encoder(), *text1_, notices_}, this);
+    recorderSetup_ = new RecorderSetup(ws.audio(), notices_, *recorder);
     recorderRelease = [this] { recorderSetup_->release(); };
     frameRec_ = recorder;
-    frameConvert_ = new ConverterPanel(context_, this);
+    // The converter's song becomes a clip of the list as an import's does.
+    auto songToClip = [&ws](const QString &song) -> Result<QString> {
+        if (Outcome started = ws.audio().initwav(); !started)
+            return started.failure();
+        const Result<QString> clip = decodeSongToClip(ws, song);
+        return clip ? Result<QString>(ws.paths().clipFile(clip.value())) : clip;
+    };
+    frameConvert_ = new ConverterPanel({ws.settings(), songToClip, ws.encoder(), busy_, notices_}, this);
     settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 

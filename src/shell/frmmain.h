@@ -4,6 +4,7 @@
 #include "widgets/busyscope.h"
 #include "widgets/featurecontext.h"
 #include "widgets/jobrunner.h"
+#include "widgets/notices.h"
 
 #include <QWidget>
 #include <functional>
@@ -93,6 +94,7 @@ private:
     BusyWindow busy_;
     JobRunner jobs_;
     QLineEdit *text1_ = nullptr;
+    Notices notices_;
     FeatureContext context_;
     bool loaded_ = false;
     bool shutDown_ = false;

@@ -2,8 +2,7 @@
 #include "base/result.h"
 #include "widgets/busyscope.h"
 #include "widgets/messages.h"
-
-#include <functional>
+#include "widgets/notices.h"
 
 class JobRunner;
 class QLineEdit;
@@ -12,30 +11,15 @@ class Workspace;
 
 // What the shell hands each feature: the shared state below the windows,
 // the main window (owner of its dialogs, disabled during long work) with
-// its busy window and its hidden status box, and the shell's way to end the
-// program.
+// its busy window and its hidden status box, and the notices to the user.
 struct FeatureContext {
     Workspace &workspace;
     QWidget &window;
     BusyWindow &busy;
     JobRunner &jobs; // the long jobs, on a worker thread under the busy window
     QLineEdit &Text1;
-    // Ends the program at once, without the shutdown sequence; the shell's.
-    std::function<void()> &terminate;
+    const Notices &notices;
 
-    // Shows the failure; a fatal one then ends the program.
-    void fail(const Failure &failure) const
-    {
-        showFailure(&window, failure);
-        if (failure.fatal && terminate)
-            terminate();
-    }
-    // The end of a save in the background: "Finish Save", or its failure.
-    void reportSaved(const QString &error) const
-    {
-        if (error.isEmpty())
-            showDone(&window, QStringLiteral("Finish Save"));
-        else
-            showFailure(&window, Failure{error, {}, {}, false});
-    }
+    void fail(const Failure &failure) const { notices.fail(failure); }
+    void reportSaved(const Outcome &ended) const { notices.saved(ended); }
 };
