@@ -2,12 +2,13 @@
 
 #include "base/apptitle.h"
 #include "core/cliplist.h"
-#include "core/workspace.h"
+#include "core/appsettings.h"
 #include "core/ringtonesave.h"
 #include "export/savedialog.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
-#include "widgets/featurecontext.h"
+#include "export/exportneeds.h"
+#include "widgets/notices.h"
 #include "widgets/jobrunner.h"
 
 #include <QFile>
@@ -37,8 +38,8 @@ RingtoneFormat formatOfFilterIndex(int index)
 
 } // namespace
 
-RingtoneExport::RingtoneExport(FeatureContext &context, CommonDialog &cmdSave)
-    : QObject(&context.window), context_(context), cmdSave_(cmdSave)
+RingtoneExport::RingtoneExport(const ExportNeeds &needs, QObject *parent, CommonDialog &cmdSave)
+    : QObject(parent), needs_(needs), cmdSave_(cmdSave)
 {
 }
 
@@ -46,34 +47,33 @@ void RingtoneExport::CmdSaveRingtone_Click()
 {
     if (running())
         return;
-    Workspace &workspace = context_.workspace;
-    if (!askSaveName(cmdSave_, dialogFilter(), workspace.settings().BaseFolder))
+    if (!askSaveName(cmdSave_, dialogFilter(), needs_.settings.BaseFolder))
         return;
     RingtoneRequest request;
     request.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &request.outPath);
-    ClipEntries &clips = workspace.clips();
+    const ClipEntries &clips = needs_.clips;
     for (int row = 0; row < clips.count(); ++row)
         request.clipFiles << clips.clipFile(row);
     // The encoder reads the joined list from a file of this export's own,
     // which no other export's end deletes.
-    request.joinedFile = workspace.paths().scratchFile(QStringLiteral("ringtone.wav"));
+    request.joinedFile = needs_.paths.scratchFile(QStringLiteral("ringtone.wav"));
     request.tags = clips.isEmpty() ? SongTags() : clips.at(0).tags;
-    const std::optional<int> &rate = workspace.settings().BitRate;
+    const std::optional<int> &rate = needs_.settings.BitRate;
     request.mp3BitRate = rate && *rate > 0 ? *rate : 128;
 
-    workspace.trimPlayer().setCommand(QStringLiteral("Close"));
-    workspace.listPlayer().setCommand(QStringLiteral("Close"));
-    context_.window.setEnabled(false);
+    needs_.trimPlayer.setCommand(QStringLiteral("Close"));
+    needs_.listPlayer.setCommand(QStringLiteral("Close"));
+    needs_.notices.window().setEnabled(false);
     save_ = std::make_shared<RingtoneSave>(request);
     if (Outcome joined = save_->join(); !joined) {
         save_.reset();
-        context_.window.setEnabled(true);
-        context_.fail(joined.failure());
+        needs_.notices.window().setEnabled(true);
+        needs_.notices.fail(joined.failure());
         return;
     }
     if (const std::optional<double> limit = save_->limitPassed()) {
         const dialogs::Answer answer = dialogs::MsgBox(
-            &context_.window,
+            &needs_.notices.window(),
             QStringLiteral("The ringtone would be %1 s long, longer than the %2 s a phone plays.\n\n"
                            "Keep only its first %2 s, fading out over the last second?\n"
                            "(No saves it whole.)")
@@ -85,7 +85,7 @@ void RingtoneExport::CmdSaveRingtone_Click()
     }
 
     // The window, disabled since the join, stays so until the runner's end.
-    context_.jobs.run(
+    needs_.jobs.run(
         QStringLiteral("Saving......."),
         [save = save_](const JobRunner::Progress &progress) { return save->encode(progress); },
         [this](const Outcome &outcome) { finish(outcome); });
@@ -94,9 +94,6 @@ void RingtoneExport::CmdSaveRingtone_Click()
 void RingtoneExport::finish(const Outcome &outcome)
 {
     save_.reset();
-    if (outcome)
-        showDone(&context_.window, QStringLiteral("Finish Save"));
-    else
-        context_.fail(outcome.failure());
+    needs_.notices.saved(outcome);
     emit saved();
 }

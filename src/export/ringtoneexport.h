@@ -7,7 +7,7 @@
 
 class CommonDialog;
 class RingtoneSave;
-struct FeatureContext;
+struct ExportNeeds;
 
 // "Save As Ringtone...": joins the clip list as the other exports do, asks
 // for a file name whose type (M4R, Ogg Vorbis, Opus, FLAC, MP3 or WAV)
@@ -18,7 +18,7 @@ struct FeatureContext;
 class RingtoneExport : public QObject {
     Q_OBJECT
 public:
-    RingtoneExport(FeatureContext &context, CommonDialog &cmdSave);
+    RingtoneExport(const ExportNeeds &needs, QObject *parent, CommonDialog &cmdSave);
 
     void CmdSaveRingtone_Click();
     // True while a ringtone is being encoded.
@@ -31,7 +31,7 @@ signals:
 private:
     void finish(const Outcome &outcome);
 
-    FeatureContext &context_;
+    const ExportNeeds &needs_;
     CommonDialog &cmdSave_;
     // The save under way, shared with the runner's worker until its end.
     std::shared_ptr<RingtoneSave> save_;

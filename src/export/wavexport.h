@@ -3,7 +3,7 @@
 
 class CommonDialog;
 class QWidget;
-struct FeatureContext;
+struct ExportNeeds;
 
 // "Save The List to Wav": asks for a file name with CmdSave, closes both
 // players and joins the clip list into the chosen file, as a job of the
@@ -12,12 +12,12 @@ class WavExport : public QObject {
     Q_OBJECT
 public:
     // CmdSave belongs to `panel`, the panel that holds the two export buttons.
-    WavExport(FeatureContext &context, QWidget &panel);
+    WavExport(const ExportNeeds &needs, QWidget &panel);
 
     CommonDialog *CmdSave() const { return cmdSave_; }
     void CmdSaveWav_Click();
 
 private:
-    FeatureContext &context_;
+    const ExportNeeds &needs_;
     CommonDialog *cmdSave_;
 };

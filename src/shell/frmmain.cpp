@@ -11,6 +11,7 @@
 #include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
 #include "editor/editorkeys.h"
+#include "export/exportneeds.h"
 #include "export/mp3export.h"
 #include "export/ringtoneexport.h"
 #include "export/wavexport.h"
@@ -86,13 +87,16 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
 
     editPanel_ = new ClipEditorPanel(this);
     clipEditor_ = new ClipEditor(context_, *editPanel_);
-    wavExport_ = new WavExport(context_, *editPanel_);
-    mp3Export_ = new Mp3Export(context_, *wavExport_->CmdSave());
+    Workspace &ws = *workspace_;
+    exportNeeds_ = std::make_unique<ExportNeeds>(ExportNeeds{ws.clips(), ws.paths(), ws.settings(), ws.trimPlayer(),
+                                                             ws.listPlayer(), ws.encoder(), *text1_, jobs_, busy_,
+                                                             notices_});
+    wavExport_ = new WavExport(*exportNeeds_, *editPanel_);
+    mp3Export_ = new Mp3Export(*exportNeeds_, this, *wavExport_->CmdSave());
     connect(editPanel_->CmdSaveWav, &QPushButton::clicked, wavExport_, &WavExport::CmdSaveWav_Click);
     connect(editPanel_->CmdSaveList, &QPushButton::clicked, mp3Export_, &Mp3Export::CmdSaveList_Click);
-    ringtoneExport_ = new RingtoneExport(context_, *wavExport_->CmdSave());
+    ringtoneExport_ = new RingtoneExport(*exportNeeds_, this, *wavExport_->CmdSave());
     connect(editPanel_->CmdSaveRingtone, &QPushButton::clicked, ringtoneExport_, &RingtoneExport::CmdSaveRingtone_Click);
-    Workspace &ws = *workspace_;
     auto *recorder = new RecorderPanel({ws.audio(), ws.paths(), ws.encoder(), *text1_, notices_}, this);
     recorderSetup_ = new RecorderSetup(ws.audio(), notices_, *recorder);
     recorderRelease = [this] { recorderSetup_->release(); };

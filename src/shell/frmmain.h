@@ -15,6 +15,7 @@ class AudioStart;
 class SongDecoder;
 class ClipEditor;
 class ClipEditorPanel;
+struct ExportNeeds;
 class FrmLoad;
 class WavExport;
 class Mp3Export;
@@ -96,6 +97,7 @@ private:
     QLineEdit *text1_ = nullptr;
     Notices notices_;
     FeatureContext context_;
+    std::unique_ptr<ExportNeeds> exportNeeds_;
     bool loaded_ = false;
     bool shutDown_ = false;
 
