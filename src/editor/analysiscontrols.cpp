@@ -5,20 +5,22 @@
 #include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
-#include "widgets/featurecontext.h"
+#include "editor/editorneeds.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <cmath>
 
-AnalysisControls::AnalysisControls(FeatureContext &context, ClipEditorPanel &panel, ClipTrimmer &trimmer)
-    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel), trimmer_(trimmer)
+AnalysisControls::AnalysisControls(const EditorNeeds &needs, ClipEditorPanel &panel, ClipTrimmer &trimmer)
+    : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel), trimmer_(trimmer)
 {
     ClipAnalysis &analysis = workspace_.analysis();
     connect(panel_.CmdChorus, &QPushButton::clicked, this, &AnalysisControls::CmdChorus_Click);
     connect(&analysis, &ClipAnalysis::chorusFound, this, &AnalysisControls::takeNextChorus);
     connect(&analysis, &ClipAnalysis::chorusFailed, this,
-            [this](const QString &why) { context_.fail(Failure{why, {}, {}, false}); });
+            [this](const QString &why) { needs_.notices.fail(Failure{why, {}, {}, false}); });
     connect(&analysis, &ClipAnalysis::chorusRunningChanged, this, &AnalysisControls::chorusRunning);
     connect(&analysis, &ClipAnalysis::beatsFound, this, &AnalysisControls::warnIfNoBeats);
     connect(panel_.ChkSnapBeat, &QCheckBox::toggled, this, &AnalysisControls::warnIfNoBeats);
@@ -63,7 +65,7 @@ void AnalysisControls::warnIfNoBeats()
     const ClipAnalysis &analysis = workspace_.analysis();
     if (panel_.ChkSnapBeat->isChecked() && analysis.beatsKnown() && analysis.beats().empty() &&
         analysis.clipFile() == workspace_.trim().clipFile() && panel_.CmdMarkin->isEnabled())
-        context_.fail(Failure{QStringLiteral("No beats were found in this clip: it is too short or too quiet. "
+        needs_.notices.fail(Failure{QStringLiteral("No beats were found in this clip: it is too short or too quiet. "
                                              "The marks stay where they are taken."),
                               {}, {}, false});
 }

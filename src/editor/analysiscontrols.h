@@ -3,7 +3,7 @@
 
 class ClipEditorPanel;
 class ClipTrimmer;
-struct FeatureContext;
+struct EditorNeeds;
 class Workspace;
 
 // Find Chorus and "Snap to beat": the trimming frame's controls over the
@@ -13,7 +13,7 @@ class Workspace;
 class AnalysisControls : public QObject {
     Q_OBJECT
 public:
-    AnalysisControls(FeatureContext &context, ClipEditorPanel &panel, ClipTrimmer &trimmer);
+    AnalysisControls(const EditorNeeds &needs, ClipEditorPanel &panel, ClipTrimmer &trimmer);
 
     void CmdChorus_Click();
 
@@ -24,7 +24,7 @@ private:
     // A clip without beats cannot snap: said once the beats are known.
     void warnIfNoBeats();
 
-    FeatureContext &context_;
+    const EditorNeeds &needs_;
     Workspace &workspace_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;

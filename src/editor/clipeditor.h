@@ -12,14 +12,14 @@ class ListPlayer;
 class MarkCommands;
 class SongDrop;
 class TrimWaveform;
-struct FeatureContext;
+struct EditorNeeds;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
 // list player, over the workspace's clip list and trimming session.
 class ClipEditor : public QObject {
     Q_OBJECT
 public:
-    ClipEditor(FeatureContext &context, ClipEditorPanel &panel);
+    ClipEditor(const EditorNeeds &needs, ClipEditorPanel &panel);
 
     ClipEditorPanel &panel() const { return panel_; }
     ClipList &list() const { return *list_; }

@@ -10,15 +10,17 @@
 #include "editor/clipeditorpanel.h"
 #include "platform/mci/mmcontrol.h"
 #include "platform/dialogs/dialogs.h"
-#include "widgets/featurecontext.h"
+#include "editor/editorneeds.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 
-ClipList::ClipList(FeatureContext &context, ClipEditorPanel &panel)
-    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel),
-      cmdopen_(new CommonDialog(&context.window, QStringLiteral("cmdopen")))
+ClipList::ClipList(const EditorNeeds &needs, ClipEditorPanel &panel)
+    : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel),
+      cmdopen_(new CommonDialog(&needs.notices.window(), QStringLiteral("cmdopen")))
 {
     connect(panel_.CmdAdd, &QPushButton::clicked, this, &ClipList::CmdAdd_Click);
     connect(panel_.Cmdremove, &QPushButton::clicked, this, &ClipList::Cmdremove_Click);
@@ -101,7 +103,7 @@ void ClipList::importSongs(const QStringList &songPaths)
     }
     importing_ = false;
     if (!refused.isEmpty())
-        context_.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
+        needs_.notices.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
                                       .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
                                   refused.join(QLatin1Char('\n')),
                               {}, {}, false});
@@ -118,7 +120,7 @@ bool ClipList::importWav(const QString &songPath)
     // converted once, here, so that every clip is usable and its header true.
     const Outcome made = wavSongToClip(songPath, clip);
     if (!made) {
-        context_.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
+        needs_.notices.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
                               {}, {}, false});
         return false;
     }
@@ -130,16 +132,16 @@ bool ClipList::importWav(const QString &songPath)
 bool ClipList::importDecoded(const QString &songPath)
 {
     if (Outcome started = workspace_.audio().initwav(); !started) {
-        context_.fail(started.failure());
+        needs_.notices.fail(started.failure());
         return false;
     }
     Result<QString> made = Result<QString>::failure(QString());
     {
-        BusyScope busy(context_.busy);
+        BusyScope busy(needs_.busy);
         made = decodeSongToClip(workspace_, songPath);
     }
     if (!made)
-        context_.fail(made.failure());
+        needs_.notices.fail(made.failure());
     return made.ok();
 }
 
@@ -160,7 +162,7 @@ void ClipList::Cmdremove_Click()
     if (row >= 0) {
         const QString name = workspace_.clips().at(row).name;
         const dialogs::Answer answer =
-            dialogs::MsgBox(&context_.window, QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
+            dialogs::MsgBox(&needs_.notices.window(), QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
                             dialogs::Buttons::YesNo, QStringLiteral("Deleting"));
         if (answer == dialogs::Answer::Yes) {
             workspace_.clips().removeAt(row);

@@ -4,7 +4,7 @@
 
 class ClipEditorPanel;
 class CommonDialog;
-struct FeatureContext;
+struct EditorNeeds;
 class Workspace;
 
 // The clip list's handlers: import of songs as clips, removal, selection,
@@ -13,7 +13,7 @@ class Workspace;
 class ClipList : public QObject {
     Q_OBJECT
 public:
-    ClipList(FeatureContext &context, ClipEditorPanel &panel);
+    ClipList(const EditorNeeds &needs, ClipEditorPanel &panel);
 
 
     void CmdAdd_Click();
@@ -41,7 +41,7 @@ private:
     // selection and the list player's next entry follow it.
     void moveSelected(int step);
 
-    FeatureContext &context_;
+    const EditorNeeds &needs_;
     Workspace &workspace_;
     ClipEditorPanel &panel_;
     CommonDialog *cmdopen_;

@@ -6,7 +6,9 @@
 #include "editor/clipeditorpanel.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
-#include "widgets/featurecontext.h"
+#include "editor/editorneeds.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,8 +26,8 @@ QString formatSeconds(int seconds)
     return QTime(0, 0).addSecs(((seconds % day) + day) % day).toString(QStringLiteral("hh:mm:ss"));
 }
 
-ClipTrimmer::ClipTrimmer(FeatureContext &context, ClipEditorPanel &panel)
-    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel)
+ClipTrimmer::ClipTrimmer(const EditorNeeds &needs, ClipEditorPanel &panel)
+    : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel)
 {
     connect(panel_.List1, &QListWidget::itemDoubleClicked, this, &ClipTrimmer::List1_DblClick);
     connect(panel_.CmdEditPlay, &QPushButton::clicked, this, &ClipTrimmer::CmdEditPlay_Click);
@@ -151,7 +153,7 @@ void ClipTrimmer::CmdEditDone_Click()
     TrimSession &trim = workspace_.trim();
     // Unset marks compare as equal.
     if (!trim.marksValid()) {
-        dialogs::MsgBox(&context_.window, QStringLiteral("Time Input Error"));
+        dialogs::MsgBox(&needs_.notices.window(), QStringLiteral("Time Input Error"));
         return;
     }
     MMControl &edit = workspace_.trimPlayer();
@@ -160,7 +162,7 @@ void ClipTrimmer::CmdEditDone_Click()
     // The cut goes to the clip that was opened, with its length at opening,
     // never to whatever entry the list player has selected since.
     if (Outcome cut = trim.cut(); !cut) {
-        context_.fail(cut.failure());
+        needs_.notices.fail(cut.failure());
         return;
     }
     panel_.endTrimming();

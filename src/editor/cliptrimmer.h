@@ -3,7 +3,7 @@
 #include <QString>
 
 class ClipEditorPanel;
-struct FeatureContext;
+struct EditorNeeds;
 class Workspace;
 
 // The trimming frame's handlers: open a clip in the trimming player, play,
@@ -12,7 +12,7 @@ class Workspace;
 class ClipTrimmer : public QObject {
     Q_OBJECT
 public:
-    ClipTrimmer(FeatureContext &context, ClipEditorPanel &panel);
+    ClipTrimmer(const EditorNeeds &needs, ClipEditorPanel &panel);
 
     void List1_DblClick();
     void CmdEditPlay_Click();
@@ -44,7 +44,7 @@ private:
     // The mark at the player's position, shown in `label`.
     int takeMark(class QLabel *label) const;
 
-    FeatureContext &context_;
+    const EditorNeeds &needs_;
     Workspace &workspace_;
     ClipEditorPanel &panel_;
     bool quiet_ = false;

@@ -3,7 +3,9 @@
 #include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
-#include "widgets/featurecontext.h"
+#include "editor/editorneeds.h"
+#include "widgets/busyscope.h"
+#include "widgets/notices.h"
 
 #include <QDoubleSpinBox>
 #include <QEvent>
@@ -12,8 +14,8 @@
 
 QString formatTenths(int ms) { return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral(" s"); }
 
-ClipEditControls::ClipEditControls(FeatureContext &context, ClipEditorPanel &panel)
-    : QObject(&panel), context_(context), workspace_(context.workspace), panel_(panel), markIn_(panel.CmdMarkin)
+ClipEditControls::ClipEditControls(const EditorNeeds &needs, ClipEditorPanel &panel)
+    : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel), markIn_(panel.CmdMarkin)
 {
     TrimSession &trim = workspace_.trim();
     connect(panel_.CmdUndo, &QPushButton::clicked, this, &ClipEditControls::CmdUndo_Click);
@@ -59,7 +61,7 @@ void ClipEditControls::takeFades()
 void ClipEditControls::report(const Outcome &outcome)
 {
     if (!outcome)
-        context_.fail(outcome.failure());
+        needs_.notices.fail(outcome.failure());
     refresh();
 }
 
@@ -71,7 +73,7 @@ void ClipEditControls::CmdNormalize_Click()
     // Measuring and rewriting a long clip takes a moment.
     Outcome done = Outcome::success();
     {
-        BusyScope busy(context_.busy);
+        BusyScope busy(needs_.busy);
         done = workspace_.trim().normalize();
     }
     report(done);

@@ -4,7 +4,7 @@
 #include <QObject>
 
 class ClipEditorPanel;
-struct FeatureContext;
+struct EditorNeeds;
 class Workspace;
 
 // The trimming frame's edit controls over the trimming session: undo and
@@ -13,7 +13,7 @@ class Workspace;
 class ClipEditControls : public QObject {
     Q_OBJECT
 public:
-    ClipEditControls(FeatureContext &context, ClipEditorPanel &panel);
+    ClipEditControls(const EditorNeeds &needs, ClipEditorPanel &panel);
 
     void CmdUndo_Click();
     void CmdRedo_Click();
@@ -28,7 +28,7 @@ private:
     void report(const Outcome &outcome);
     void takeFades();
 
-    FeatureContext &context_;
+    const EditorNeeds &needs_;
     Workspace &workspace_;
     ClipEditorPanel &panel_;
     // Mark In, kept apart from panel_ because the filter still sees its

@@ -58,7 +58,7 @@ constexpr ToolbarButton kToolbar[] = {
 
 Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), jobs_(busy_), text1_(new QLineEdit(this)),
-      notices_(*this, terminate), context_{*workspace_, *this, busy_, jobs_, *text1_, notices_}
+      notices_(*this, terminate), editorNeeds_{*workspace_, busy_, jobs_, notices_}
 {
     setObjectName(QStringLiteral("Frmmain"));
     setWindowTitle(applicationTitle());
@@ -86,7 +86,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     text1_->hide();
 
     editPanel_ = new ClipEditorPanel(this);
-    clipEditor_ = new ClipEditor(context_, *editPanel_);
+    clipEditor_ = new ClipEditor(editorNeeds_, *editPanel_);
     Workspace &ws = *workspace_;
     exportNeeds_ = std::make_unique<ExportNeeds>(ExportNeeds{ws.clips(), ws.paths(), ws.settings(), ws.trimPlayer(),
                                                              ws.listPlayer(), ws.encoder(), *text1_, jobs_, busy_,

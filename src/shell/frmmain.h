@@ -1,8 +1,8 @@
 #pragma once
 #include "base/paths.h"
+#include "editor/editorneeds.h"
 #include "core/appsettings.h"
 #include "widgets/busyscope.h"
-#include "widgets/featurecontext.h"
 #include "widgets/jobrunner.h"
 #include "widgets/notices.h"
 
@@ -96,7 +96,7 @@ private:
     JobRunner jobs_;
     QLineEdit *text1_ = nullptr;
     Notices notices_;
-    FeatureContext context_;
+    EditorNeeds editorNeeds_;
     std::unique_ptr<ExportNeeds> exportNeeds_;
     bool loaded_ = false;
     bool shutDown_ = false;
