@@ -19,7 +19,7 @@ int main(int argc, char **argv)
     job.format = formatForName(QStringLiteral("x.") + QString::fromLocal8Bit(argv[3]), RingtoneFormat::M4r, &unused);
     QElapsedTimer t;
     t.start();
-    const QString error = encodeRingtone(job, [](double) { return true; });
+    const QString error = encodeRingtone(job, [](double) { return true; }).error();
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;

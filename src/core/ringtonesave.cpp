@@ -54,9 +54,9 @@ void RingtoneSave::keepOnlyTheLimit()
 
 Outcome RingtoneSave::encode(const JobProgress &progress) const
 {
-    const QString why = encodeRingtone(job_, [&](double fraction) { return reportProgress(progress, fraction); });
+    const Outcome encoded = encodeRingtone(job_, [&](double fraction) { return reportProgress(progress, fraction); });
     QFile::remove(request_.joinedFile);
-    return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
+    return encoded;
 }
 
 Outcome saveRingtone(const RingtoneRequest &request, const LengthQuestion &tooLong, const JobProgress &progress)

@@ -39,28 +39,28 @@ std::optional<double> ringtoneLimitSeconds(RingtoneFormat format)
 
 namespace {
 
-QString run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
+Outcome run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
 {
     WavSource source;
     if (const QString why = source.open(job.wavPath, job.keepSeconds, job.fadeOutSeconds); !why.isEmpty())
-        return cannotSave(job.outPath, why);
+        return Outcome::failure(cannotSave(job.outPath, why));
     AtomicOutput out(job.outPath);
     if (!out.error().isEmpty())
-        return cannotSave(job.outPath, out.error());
+        return Outcome::failure(cannotSave(job.outPath, out.error()));
     const EncodeProgress goOn = progress ? progress : [](double) { return true; };
     QString why = encode(job.format, EncodeTarget{source, out, goOn, job});
     if (why.isEmpty() && tagged)
         why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
     if (why.isEmpty())
         why = out.commit();
-    return why.isEmpty() ? QString() : cannotSave(job.outPath, why);
+    return why.isEmpty() ? Outcome::success() : Outcome::failure(cannotSave(job.outPath, why));
 }
 
 } // namespace
 
-QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress) { return run(job, progress, true); }
+Outcome encodeRingtone(const EncodeJob &job, const EncodeProgress &progress) { return run(job, progress, true); }
 
-QString encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress)
+Outcome encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress)
 {
     EncodeJob job;
     job.wavPath = wavPath;

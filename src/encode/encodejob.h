@@ -2,6 +2,7 @@
 // Saving the joined WAV as a ringtone: encoded into the chosen format,
 // tagged, and written so that the target is either its old self or the
 // whole new file.
+#include "base/result.h"
 #include "encode/ringtoneformat.h"
 #include "encode/songtags.h"
 
@@ -33,12 +34,11 @@ constexpr double kRingtoneFadeSeconds = 1.0;
 // file is complete or nothing has changed. M4R: AAC, 44.1 kHz stereo, 256
 // kbit/s, brand "M4A "; Ogg: Vorbis, quality 6; Opus: 128 kbit/s, 48 kHz;
 // FLAC: the WAV's samples unchanged (8 to 24 bits); MP3: CBR at
-// mp3BitRate; WAV: the samples in the WAV's own layout. Empty on success,
-// else the failure naming the output (and the input when that is at fault).
-QString encodeRingtone(const EncodeJob &job, const EncodeProgress &progress);
+// mp3BitRate; WAV: the samples in the WAV's own layout. A failure names the
+// output (and the input when that is at fault).
+Outcome encodeRingtone(const EncodeJob &job, const EncodeProgress &progress);
 
 // The WAV file as an untagged CBR MP3 at `kbps`, through the same writer:
 // the WAV's rate where the bit rate exists there, else the nearest rate that
-// has it. Empty on success, else the failure naming the output (and the
-// input when that is at fault).
-QString encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress);
+// has it. A failure names the output (and the input when that is at fault).
+Outcome encodeWavToMp3(const QString &wavPath, const QString &mp3Path, int kbps, const EncodeProgress &progress);

@@ -79,16 +79,16 @@ private:
         if (job.startError)
             return {job.startError, job.startReason};
         int lastPercent = -1;
-        const QString why = encodeWavToMp3(job.in, job.out, job.kbps, [&](double fraction) {
+        const Outcome ended = encodeWavToMp3(job.in, job.out, job.kbps, [&](double fraction) {
             // 100 is told once, by the component, when the job has ended well.
             const int percent = std::clamp(int(fraction * 100), 0, 99);
             if (percent != lastPercent)
                 progress_(lastPercent = percent);
             return !stop_.load(std::memory_order_relaxed);
         });
-        if (why.isEmpty())
+        if (ended)
             return {};
-        return {stop_ ? qint16(Mp3Enc::ErrCancelled) : qint16(Mp3Enc::ErrFailed), why};
+        return {stop_ ? qint16(Mp3Enc::ErrCancelled) : qint16(Mp3Enc::ErrFailed), ended.error()};
     }
 
     Done done_;

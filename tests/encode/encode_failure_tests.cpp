@@ -65,7 +65,7 @@ TEST_P(EncodeFailureTest, MessageNamesTheFileAndTheOldFileStays)
     job.wavPath = wav;
     job.outPath = out;
     job.format = format;
-    const QString error = encodeRingtone(job, [&](double done) { return fc.fault != Fault::Cancelled || done < 0.4; });
+    const QString error = encodeRingtone(job, [&](double done) { return fc.fault != Fault::Cancelled || done < 0.4; }).error();
     sizeLimit.reset();
 
     EXPECT_TRUE(error.contains(QDir::toNativeSeparators(out))) << error.toStdString();

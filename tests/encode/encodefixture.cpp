@@ -30,7 +30,7 @@ QString EncodeFixture::save(const QString &wav, const QString &outName, Ringtone
     job.tags = tags;
     job.keepSeconds = keep;
     job.fadeOutSeconds = fade;
-    return encodeRingtone(job, [](double) { return true; });
+    return encodeRingtone(job, [](double) { return true; }).error();
 }
 
 QJsonObject probe(const QString &path)
