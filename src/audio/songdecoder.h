@@ -10,9 +10,8 @@
 class AudioStart;
 
 // Decodes a song through the audio library into a WAV clip file of the
-// 44-byte layout, block by block. It runs no events: a caller on the
-// user-interface thread lets them through in betweenBlocks, a worker thread
-// needs nothing. One decoder decodes one song at a time; several decoders
+// 44-byte layout, block by block. It runs no events: it belongs on a worker
+// thread. One decoder decodes one song at a time; several decoders
 // may decode at once on threads of their own.
 class SongDecoder {
 public:

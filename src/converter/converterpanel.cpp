@@ -8,6 +8,7 @@
 #include "encode/mp3enc.h"
 #include "core/appsettings.h"
 #include "widgets/busyscope.h"
+#include "widgets/jobrunner.h"
 #include "widgets/notices.h"
 #include "widgets/twips.h"
 
@@ -16,6 +17,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <atomic>
+#include <memory>
 
 namespace {
 
@@ -106,26 +109,36 @@ void ConverterPanel::CmdconvertWav_Click()
 {
     const QString song = txtopenmp3->text();
     const QString target = txtsavewav->text();
-    if (song.isEmpty() || target.isEmpty())
+    if (song.isEmpty() || target.isEmpty() || needs_.jobs.running())
         return;
-    // The song is decoded as an import decodes it: the clip joins the list
-    // (its working copy never replaces a listed clip's file), then it is
-    // copied to the chosen file.
-    Result<QString> clip = Result<QString>::failure(QString());
-    {
-        BusyScope busy(needs_.busy, QStringLiteral("Converting......."));
-        clip = needs_.songToClip(song);
-    }
-    if (!clip) {
-        needs_.notices.fail(clip.failure());
+    // The song is decoded as an import decodes it, on the job runner: the
+    // clip joins the list (its working copy never replaces a listed clip's
+    // file), then it is copied to the chosen file.
+    const Result<ClipImport> planned = needs_.songs.plan(song, false);
+    if (!planned) {
+        needs_.notices.fail(planned.failure());
         return;
     }
-    const Outcome copied = copyFileAtomically(clip.value(), target);
-    if (copied)
-        needs_.notices.done(QStringLiteral("Convert Finish"));
-    else
-        needs_.notices.fail(
-            Failure{QStringLiteral("The WAV file could not be written to %1: %2").arg(target, copied.error()), {}, {}, false});
+    const ClipImport import = planned.value();
+    const auto clipMade = std::make_shared<std::atomic<bool>>(false);
+    needs_.jobs.run(
+        QStringLiteral("Converting......."),
+        [songs = needs_.songs, import, target, clipMade](const JobRunner::Progress &progress) {
+            if (Outcome made = songs.make(import, progress); !made)
+                return made;
+            clipMade->store(true);
+            if (Outcome copied = copyFileAtomically(import.clipFile, target); !copied)
+                return Outcome(Failure{QStringLiteral("The WAV file could not be written to %1: %2").arg(target, copied.error()),
+                                       {}, {}, false});
+            return Outcome::success();
+        },
+        [this, import, clipMade](const Outcome &converted) {
+            needs_.songs.finish(import, clipMade->load());
+            if (converted)
+                needs_.notices.done(QStringLiteral("Convert Finish"));
+            else
+                needs_.notices.fail(converted.failure());
+        });
 }
 
 void ConverterPanel::CmdConvertMP3_Click()

@@ -1,5 +1,6 @@
 #pragma once
 #include "base/result.h"
+#include "core/songimport.h"
 
 #include <QGroupBox>
 #include <functional>
@@ -8,16 +9,18 @@ struct AppSettings;
 class BusyWindow;
 class CommonDialog;
 class EncoderQueue;
+class JobRunner;
 class Notices;
 class QLineEdit;
 class QPushButton;
 
 // What the converter works with: the base folder of its save dialogs, the
-// way a song becomes a clip of the list (the clip file, or why not), the
-// encoder queue of its MP3 saves, the busy window and the notices.
+// import that makes a song a clip of the list, the runner it does that on,
+// the encoder queue of its MP3 saves, the busy window and the notices.
 struct ConverterNeeds {
     const AppSettings &settings;
-    std::function<Result<QString>(const QString &song)> songToClip;
+    SongImporter songs;
+    JobRunner &jobs;
     EncoderQueue &encoder;
     BusyWindow &busy;
     const Notices &notices;

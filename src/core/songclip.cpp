@@ -23,13 +23,19 @@ Outcome wavSongToClip(const QString &songPath, const QString &clipFile)
     return song.ok && !song.cutShort ? copyFileAtomically(songPath, clipFile) : convertToPcmWav(songPath, clipFile);
 }
 
-Outcome decodeSongFile(SongDecoder &decoder, const QString &songPath, const QString &clipFile)
+Outcome decodeSongFile(SongDecoder &decoder, const QString &songPath, const QString &clipFile,
+                       const JobProgress &progress)
 {
+    bool stopped = false;
+    decoder.progress = [&](int percent) { stopped = !reportProgress(progress, percent / 100.0); };
+    decoder.betweenBlocks = [&] { return !stopped; };
     Outcome made = decoder.loadmp3(songPath);
     if (made)
         made = decoder.convert2wav(clipFile);
     decoder.closewav();
     decoder.closeSong();
+    decoder.progress = nullptr;
+    decoder.betweenBlocks = nullptr;
     return made;
 }
 
@@ -57,8 +63,5 @@ Outcome songToClip(AudioStart &audio, const QString &songPath, const QString &cl
         return madeOrNamed(made, songPath);
     }
     SongDecoder decoder(audio);
-    bool stopped = false;
-    decoder.progress = [&](int percent) { stopped = !reportProgress(progress, percent / 100.0); };
-    decoder.betweenBlocks = [&] { return !stopped; };
-    return madeOrNamed(decodeSongFile(decoder, songPath, clipFile), songPath);
+    return madeOrNamed(decodeSongFile(decoder, songPath, clipFile, progress), songPath);
 }

@@ -20,9 +20,10 @@ Outcome wavSongToClip(const QString &songPath, const QString &clipFile);
 
 // Any other song, decoded through the audio library with `decoder` (the
 // library started for decoding by the caller, who frees it when done); the
-// song's stream is released afterwards. The decoder's own progress and
-// between-blocks listeners are told as it goes.
-Outcome decodeSongFile(SongDecoder &decoder, const QString &songPath, const QString &clipFile);
+// song's stream is released afterwards. `progress` is told as it goes and
+// may stop it; the decoder is used by one job at a time.
+Outcome decodeSongFile(SongDecoder &decoder, const QString &songPath, const QString &clipFile,
+                       const JobProgress &progress = {});
 
 // A song of any kind, told apart by its content: a RIFF WAVE file takes the
 // first way, every other file the second, on a decoder of its own over

@@ -2,20 +2,43 @@
 
 #include "audio/audiostart.h"
 #include "audio/basslib.h"
-#include "audio/songdecoder.h"
 #include "core/cliplist.h"
 #include "core/songclip.h"
 #include "core/workspace.h"
 
-Result<QString> decodeSongToClip(Workspace &workspace, const QString &songPath)
+#include <QFile>
+
+Result<ClipImport> SongImporter::plan(const QString &songPath, bool wav) const
 {
-    ClipEntries &clips = workspace.clips();
-    const QString name = clips.freeClipName(clipNameOf(songPath));
-    const Outcome decoded = decodeSongFile(workspace.decoder(), songPath, workspace.paths().clipFile(name));
-    if (const BassApi *bass = workspace.audio().api())
-        bass->BASS_Free();
-    if (!decoded)
-        return decoded.failure();
-    clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
-    return name;
+    if (!wav)
+        if (Outcome started = workspace_.audio().initwav(); !started)
+            return started.failure();
+    const QString name = workspace_.clips().freeClipName(clipNameOf(songPath));
+    return ClipImport{songPath, name, workspace_.paths().clipFile(name), wav};
+}
+
+Outcome SongImporter::make(const ClipImport &import, const JobProgress &progress) const
+{
+    if (!import.wav)
+        return decodeSongFile(workspace_.decoder(), import.songPath, import.clipFile, progress);
+    // A WAV that the player, the cut and the join read as it is stays a byte
+    // copy; any other layout, and a file cut short of what its header
+    // claims, is converted once, here, so that every clip is usable and its
+    // header true.
+    const Outcome made = wavSongToClip(import.songPath, import.clipFile);
+    if (!made)
+        return Outcome::failure(
+            QStringLiteral("The song %1 could not be added to the clip list: %2").arg(import.songPath, made.error()));
+    QFile::setPermissions(import.clipFile, QFile::ReadOwner | QFile::WriteOwner);
+    reportProgress(progress, 1);
+    return made;
+}
+
+void SongImporter::finish(const ClipImport &import, bool made) const
+{
+    if (!import.wav)
+        if (const BassApi *bass = workspace_.audio().api())
+            bass->BASS_Free();
+    if (made)
+        workspace_.clips().append(ClipEntry{import.name, import.songPath, readSongTags(import.songPath)});
 }

@@ -1,8 +1,6 @@
 #include "editor/cliplist.h"
 
-#include "audio/audiostart.h"
 #include "core/cliplist.h"
-#include "core/songclip.h"
 #include "core/songfiles.h"
 #include "core/songimport.h"
 #include "core/trimsession.h"
@@ -11,12 +9,14 @@
 #include "platform/mci/mmcontrol.h"
 #include "platform/dialogs/dialogs.h"
 #include "editor/editorneeds.h"
-#include "widgets/busyscope.h"
+#include "widgets/jobrunner.h"
 #include "widgets/notices.h"
 
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
+#include <utility>
 
 ClipList::ClipList(const EditorNeeds &needs, ClipEditorPanel &panel)
     : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel),
@@ -71,78 +71,71 @@ void ClipList::CmdAdd_Click()
     cmdopen_->ShowOpen();
     // A file chosen under "All files" is offered to the audio library too,
     // which judges it by what it holds.
-    if (!cmdopen_->FileName.isEmpty() && !importSong(cmdopen_->FileName))
-        importDecoded(cmdopen_->FileName);
-}
-
-bool ClipList::importSong(const QString &path)
-{
-    if (!isSongFile(path))
-        return false;
-    if (path.right(3).toLower() == QLatin1String("wav"))
-        importWav(path);
-    else
-        importDecoded(path);
-    return true;
+    if (!cmdopen_->FileName.isEmpty())
+        enqueue({QueuedSong{cmdopen_->FileName, true}});
 }
 
 void ClipList::importSongs(const QStringList &songPaths)
 {
-    queued_ += songPaths;
-    // Decoding an MP3 lets events through; songs that arrive meanwhile (a
-    // second drop) wait for the running import instead of starting another
-    // decoding on the one decoder.
-    if (importing_)
-        return;
+    QList<QueuedSong> songs;
+    for (const QString &path : songPaths)
+        songs << QueuedSong{path, false};
+    enqueue(songs);
+}
+
+void ClipList::enqueue(const QList<QueuedSong> &songs)
+{
+    // Songs that arrive while one is being made into a clip (a second drop)
+    // wait for it: one import at a time, in order.
+    queued_ += songs;
+    if (!importing_)
+        importNext();
+}
+
+void ClipList::importNext()
+{
     importing_ = true;
-    QStringList refused;
     while (!queued_.isEmpty()) {
-        const QString path = queued_.takeFirst();
-        if (!importSong(path))
-            refused << path;
+        const QueuedSong next = queued_.takeFirst();
+        const bool song = isSongFile(next.path);
+        if (!song && !next.anyFile) {
+            refused_ << next.path;
+            continue;
+        }
+        if (needs_.jobs.running()) {
+            // Another long job holds the runner: this song waits for its end.
+            queued_.prepend(next);
+            QTimer::singleShot(100, this, &ClipList::importNext);
+            return;
+        }
+        if (startImport(next.path, song && next.path.right(3).toLower() == QLatin1String("wav")))
+            return;
     }
     importing_ = false;
-    if (!refused.isEmpty())
+    if (!refused_.isEmpty())
         needs_.notices.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
-                                      .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
-                                  refused.join(QLatin1Char('\n')),
-                              {}, {}, false});
+                                        .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
+                                    std::exchange(refused_, {}).join(QLatin1Char('\n')),
+                                {}, {}, false});
 }
 
-bool ClipList::importWav(const QString &songPath)
+bool ClipList::startImport(const QString &songPath, bool wav)
 {
-    ClipEntries &clips = workspace_.clips();
-    const QString name = clips.freeClipName(clipNameOf(songPath));
-    const QString clip = workspace_.paths().clipFile(name);
-    // The clip appears under its name only when it is complete. A WAV that
-    // the player, the cut and the join read as it is stays a byte copy; any
-    // other layout, and a file cut short of what its header claims, is
-    // converted once, here, so that every clip is usable and its header true.
-    const Outcome made = wavSongToClip(songPath, clip);
-    if (!made) {
-        needs_.notices.fail(Failure{QStringLiteral("The song %1 could not be added to the clip list: %2").arg(songPath, made.error()),
-                              {}, {}, false});
+    const SongImporter importer(workspace_);
+    const Result<ClipImport> planned = importer.plan(songPath, wav);
+    if (!planned) {
+        needs_.notices.fail(planned.failure());
         return false;
     }
-    QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner);
-    clips.append(ClipEntry{name, songPath, readSongTags(songPath)});
-    return true;
-}
-
-bool ClipList::importDecoded(const QString &songPath)
-{
-    if (Outcome started = workspace_.audio().initwav(); !started) {
-        needs_.notices.fail(started.failure());
-        return false;
-    }
-    Result<QString> made = Result<QString>::failure(QString());
-    {
-        BusyScope busy(needs_.busy);
-        made = decodeSongToClip(workspace_, songPath);
-    }
-    if (!made)
-        needs_.notices.fail(made.failure());
-    return made.ok();
+    const ClipImport import = planned.value();
+    return needs_.jobs.run(
+        QString(), [importer, import](const JobRunner::Progress &progress) { return importer.make(import, progress); },
+        [this, importer, import](const Outcome &made) {
+            importer.finish(import, made.ok());
+            if (!made)
+                needs_.notices.fail(made.failure());
+            importNext();
+        });
 }
 
 void ClipList::moveSelected(int step)

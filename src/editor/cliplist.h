@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QList>
 #include <QStringList>
 
 class ClipEditorPanel;
@@ -23,20 +24,26 @@ public:
     void CmdDown_Click() { moveSelected(+1); }
 
     // Imports songs given by path (dropped or named at start-up) as Add New
-    // would, in order; the ones that are no song or video are named in one message.
+    // would, in order, each made into a clip on the job runner; the ones
+    // that are no song or video are named in one message at the end.
     void importSongs(const QStringList &songPaths);
-    // Imports one WAV song; false (with a message) when no clip was made.
-    bool importWav(const QString &songPath);
-    // Imports one song that is not a WAV (MP3, FLAC, M4A, a video's sound,
-    // anything the audio library decodes) under the busy window; false when
-    // no clip was made.
-    bool importDecoded(const QString &songPath);
+    // True while songs are being made into clips or wait for it.
+    bool importing() const { return importing_; }
     // Selects an entry without running the selection handler.
     void selectQuietly(int row);
 
 private:
-    // Imports by the path's extension, as Add New does; false when it is no song's.
-    bool importSong(const QString &path);
+    struct QueuedSong {
+        QString path;
+        bool anyFile; // offered to the audio library whatever its extension
+    };
+    void enqueue(const QList<QueuedSong> &songs);
+    // Starts the next queued song's import; at the end of the queue, names
+    // the refused ones.
+    void importNext();
+    // Makes the song into a clip on the job runner (a WAV copied or
+    // converted, any other decoded); false when it did not start.
+    bool startImport(const QString &songPath, bool wav);
     // Moves the selected entry one place (step -1 up, +1 down); the
     // selection and the list player's next entry follow it.
     void moveSelected(int step);
@@ -47,5 +54,6 @@ private:
     CommonDialog *cmdopen_;
     bool quiet_ = false;
     bool importing_ = false;
-    QStringList queued_; // songs waiting for the running import
+    QList<QueuedSong> queued_; // songs waiting for the running import
+    QStringList refused_;      // no song or video, named at the queue's end
 };

@@ -72,15 +72,8 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     toolbar_->setIconSize(QSize(tw(480), tw(480)));
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    // How far a song's decoding or an MP3 encoding has come, while the busy
-    // window is up.
-    workspace_->decoder().progress = [this](int percent) { busy_.progress(percent); };
-    // The decoding runs on this thread: the busy window's animation and a
-    // second click (which stops it) get through between its blocks.
-    workspace_->decoder().betweenBlocks = [] {
-        QCoreApplication::processEvents();
-        return true;
-    };
+    // How far an MP3 encoding has come, while the busy window is up (a
+    // song's decoding tells it through the job runner).
     connect(&workspace_->encoder(), &EncoderQueue::progress, this, [this](int percent) { busy_.progress(percent); });
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->hide();
@@ -102,13 +95,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     recorderRelease = [this] { recorderSetup_->release(); };
     frameRec_ = recorder;
     // The converter's song becomes a clip of the list as an import's does.
-    auto songToClip = [&ws](const QString &song) -> Result<QString> {
-        if (Outcome started = ws.audio().initwav(); !started)
-            return started.failure();
-        const Result<QString> clip = decodeSongToClip(ws, song);
-        return clip ? Result<QString>(ws.paths().clipFile(clip.value())) : clip;
-    };
-    frameConvert_ = new ConverterPanel({ws.settings(), songToClip, ws.encoder(), busy_, notices_}, this);
+    frameConvert_ = new ConverterPanel({ws.settings(), SongImporter(ws), jobs_, ws.encoder(), busy_, notices_}, this);
     settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 

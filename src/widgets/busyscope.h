@@ -1,5 +1,7 @@
 #pragma once
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class FrmLoad;
@@ -33,6 +35,9 @@ private:
     QWidget &mainWindow_;
     FrmLoad *window_ = nullptr;
     int holders_ = 0, disabling_ = 0;
+    // Where the keyboard was when the first disabling job began.
+    QPointer<QWidget> focus_;
+    bool wasActive_ = false;
 };
 
 // Long work on the user-interface thread: while it lives the main window is

@@ -46,6 +46,13 @@ protected:
         EXPECT_EQ(runShell(QStringLiteral("lame --quiet -b 128 '%1' '%2'").arg(wav, out)), 0);
         return out;
     }
+    // Converts to WAV and waits for the message that ends it.
+    void convertToWav()
+    {
+        const qsizetype shown = dialogs.messages.size();
+        panel->CmdconvertWav->click();
+        EXPECT_TRUE(waitFor([&] { return dialogs.messages.size() > shown; }, 30000)) << "no message came";
+    }
     QStringList entries() const
     {
         QStringList out;
@@ -100,7 +107,7 @@ TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
     const QString target = env.paths().homeDir + "/converted.wav";
     panel->txtopenmp3->setText(song);
     panel->txtsavewav->setText(target);
-    panel->CmdconvertWav->click();
+    convertToWav();
     EXPECT_EQ(dialogs.texts(), QStringList{"Convert Finish"});
     EXPECT_EQ(dialogs.messages[0].title, applicationTitle());
     EXPECT_EQ(entries(), QStringList{"song"});
@@ -111,7 +118,7 @@ TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
 
     // Converting the same song again never replaces the listed clip's file.
     const QByteArray first = readFile(env.paths().clipFile("song"));
-    panel->CmdconvertWav->click();
+    convertToWav();
     EXPECT_EQ(entries(), QStringList({"song", "song (2)"}));
     EXPECT_EQ(readFile(env.paths().clipFile("song")), first);
 }
@@ -120,7 +127,7 @@ TEST_F(ConverterTest, AnOutputThatCannotBeWrittenIsReportedNotFinished)
 {
     panel->txtopenmp3->setText(mp3(QStringLiteral("song.mp3"), 0.5));
     panel->txtsavewav->setText(env.paths().homeDir + "/no such folder/out.wav");
-    panel->CmdconvertWav->click();
+    convertToWav();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].text.contains("no such folder")) << dialogs.messages[0].text.toStdString();
     EXPECT_FALSE(dialogs.texts().contains("Convert Finish"));

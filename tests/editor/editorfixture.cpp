@@ -31,6 +31,7 @@ void EditorTest::importThroughDialog(const QString &songPath)
 {
     dialogs.files.push_back(songPath);
     click("CmdAdd");
+    EXPECT_TRUE(waitFor([&] { return !form->clipEditor()->list().importing(); }, 60000)) << "the import did not end";
 }
 
 void EditorTest::click(const char *name)

@@ -3,6 +3,7 @@
 #include "core/trimsession.h"
 #include "core/workspace.h"
 #include "editor/clipeditor.h"
+#include "editor/cliplist.h"
 #include "editor/listplayer.h"
 #include "editor/clipeditorpanel.h"
 #include "scripteddialogs.h"

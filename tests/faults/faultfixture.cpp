@@ -4,6 +4,7 @@
 #include "converter/converterpanel.h"
 #include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
+#include "editor/cliplist.h"
 #include "editor/cliptrimmer.h"
 
 #include <QLineEdit>
@@ -49,6 +50,7 @@ QString FaultTest::importSong(const QString &path)
     const qsizetype shown = dialogs.messages.size();
     dialogs.files.push_back(path);
     form->Framewav()->CmdAdd->click();
+    EXPECT_TRUE(waitFor([&] { return !form->clipEditor()->list().importing(); }, 60000)) << "the import did not end";
     return lastMessageAfter(shown, false);
 }
 

@@ -2,12 +2,13 @@
 // (modmain::run over the user's folders) with its dialogs answered from the
 // command line: every Yes/No question gets the first argument, and every
 // message shown is printed as "message: TEXT" (line breaks as "|"). Once the
-// session has started it prints the messages so far, then with "trim" cuts
+// session has started and the songs named are listed it prints the messages so far, then with "trim" cuts
 // the first entry's clip to its second second, with "close" closes the
 // window (the shutdown sequence), and prints "ready". A later start prints
 // its messages and ends with the start's status.
 #include "editor/clipeditor.h"
 #include "editor/clipeditorpanel.h"
+#include "editor/cliplist.h"
 #include "editor/cliptrimmer.h"
 #include "scripteddialogs.h"
 #include "base/apptitle.h"
@@ -29,6 +30,13 @@ void printMessages(ScriptedDialogs &dialogs)
         std::printf("message: %s\n", qPrintable(QString(text).replace(QLatin1Char('\n'), QLatin1Char('|'))));
     dialogs.messages.clear();
     std::fflush(stdout);
+}
+
+// The songs named are made into clips on the job runner, one after another.
+void waitForImports(Frmmain &form)
+{
+    while (form.clipEditor()->list().importing())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 void trimFirstEntry(Frmmain &form)
@@ -63,6 +71,7 @@ int main(int argc, char **argv)
         songs << QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
 
     const int status = modmain::run(AppPaths::fromSystem(), songs, [&](Frmmain &form) {
+        waitForImports(form);
         printMessages(dialogs);
         if (action == QLatin1String("trim"))
             trimFirstEntry(form);
