@@ -70,9 +70,7 @@ void AtomicOutput::discard()
 
 QString AtomicOutput::write(const void *data, size_t size) const
 {
-    QString why;
-    writeAll(fd_, static_cast<const char *>(data), qint64(size), &why);
-    return why;
+    return writeAll(fd_, static_cast<const char *>(data), qint64(size)).error();
 }
 
 QString AtomicOutput::commit()
@@ -112,7 +110,9 @@ Outcome copyFileAtomically(const QString &source, const QString &target,
     }
     AtomicOutput out(target);
     QString why = out.error();
-    if (why.isEmpty() && copyFileBytes(in, 0, out.fd(), qint64(inStat.st_size), &why) && finish)
+    if (why.isEmpty())
+        why = copyFileBytes(in, 0, out.fd(), qint64(inStat.st_size)).error();
+    if (why.isEmpty() && finish)
         why = finish(out.tempPath());
     if (why.isEmpty())
         why = out.commit();

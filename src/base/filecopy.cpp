@@ -34,46 +34,40 @@ qint64 kernelCopy(int inFd, qint64 inOffset, int outFd, qint64 length)
 
 } // namespace
 
-bool writeAll(int fd, const char *data, qint64 size, QString *error)
+Outcome writeAll(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            if (error)
-                *error = n < 0 ? systemError("write") : QStringLiteral("write: nothing written");
-            return false;
-        }
+        if (n <= 0)
+            return Outcome::failure(n < 0 ? systemError("write") : QStringLiteral("write: nothing written"));
         data += n;
         size -= n;
     }
-    return true;
+    return Outcome::success();
 }
 
-bool copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length, QString *error)
+Outcome copyFileBytes(int inFd, qint64 inOffset, int outFd, qint64 length)
 {
     // Whatever the kernel copy left over goes through the buffer, which also
     // tells a real read or write failure from an unsupported kernel copy.
     qint64 done = kernelCopy(inFd, inOffset, outFd, length);
     if (done == length)
-        return true;
+        return Outcome::success();
     std::vector<char> buffer(size_t(std::min(kBufferBytes, length - done)));
     while (done < length) {
         const ssize_t n = ::pread(inFd, buffer.data(), size_t(std::min<qint64>(qint64(buffer.size()), length - done)),
                                   off_t(inOffset + done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            if (error)
-                *error = n < 0 ? systemError("read") : QStringLiteral("the file ended early");
-            return false;
-        }
-        if (!writeAll(outFd, buffer.data(), n, error))
-            return false;
+        if (n <= 0)
+            return Outcome::failure(n < 0 ? systemError("read") : QStringLiteral("the file ended early"));
+        if (Outcome written = writeAll(outFd, buffer.data(), n); !written)
+            return written;
         done += n;
     }
-    return true;
+    return Outcome::success();
 }
 
 QString lastSystemError() { return QString::fromLocal8Bit(std::strerror(errno)); }

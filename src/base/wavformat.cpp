@@ -190,7 +190,7 @@ QByteArray readWavData(QIODevice &dev, const WavInfo &info, qint64 from, qint64 
     return out;
 }
 
-QByteArray readWavData(const QString &path, WavInfo *infoOut, QString *error)
+Result<QByteArray> readWavData(const QString &path, WavInfo *infoOut)
 {
     QFile file(path);
     WavInfo info;
@@ -207,10 +207,10 @@ QByteArray readWavData(const QString &path, WavInfo *infoOut, QString *error)
             data.clear();
         }
     }
-    if (error)
-        *error = info.error;
     if (infoOut)
         *infoOut = info;
+    if (!info.ok)
+        return Result<QByteArray>::failure(info.error);
     return data;
 }
 

@@ -15,6 +15,8 @@
 //
 // Shared by the players (platform/mci), the join and the exports.
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -66,8 +68,9 @@ WavInfo readWavInfo(QIODevice &dev);
 // Reads up to maxBytes of sample data starting at byte offset `from` within the
 // data chunk (0 = first sample).  Returns fewer bytes at the end; empty on error.
 QByteArray readWavData(QIODevice &dev, const WavInfo &info, qint64 from = 0, qint64 maxBytes = -1);
-// The whole data chunk of a file (whole frames only); empty and *error set on failure.
-QByteArray readWavData(const QString &path, WavInfo *info = nullptr, QString *error = nullptr);
+// The whole data chunk of a file (whole frames only); *info, when given,
+// gets the file's layout either way.
+Result<QByteArray> readWavData(const QString &path, WavInfo *info = nullptr);
 
 // Sample conversion.  `samples` counts single samples (frames * channels);
 // src holds samples * bytesPerSample(fmt) bytes, little-endian.

@@ -76,50 +76,48 @@ private:
     std::vector<char> bytes_;
 };
 
-bool readAt(int fd, qint64 offset, char *buffer, qint64 size, QString *error)
+Outcome readAt(int fd, qint64 offset, char *buffer, qint64 size)
 {
     while (size > 0) {
         const ssize_t n = ::pread(fd, buffer, size_t(size), off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            *error = n < 0 ? lastSystemError() : QStringLiteral("the file ended early");
-            return false;
-        }
+        if (n <= 0)
+            return Outcome::failure(n < 0 ? lastSystemError() : QStringLiteral("the file ended early"));
         buffer += n;
         offset += n;
         size -= n;
     }
-    return true;
+    return Outcome::success();
 }
 
-qint64 appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error)
+Result<qint64> appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int outFd)
 {
     ClipConverter converter(info, to);
     const qint64 block = blockFrames(info, to);
     std::vector<char> raw(size_t(block * info.blockAlign));
     qint64 written = 0;
-    // Writes the converted block; false with *error set when it fails.
+    // Writes the converted block.
     const auto put = [&](bool converted) {
-        if (!converted) {
-            *error = converter.error();
-            return false;
-        }
+        if (!converted)
+            return Outcome::failure(converter.error());
         const std::vector<char> &out = converter.bytes();
         written += qint64(out.size());
-        return writeAll(outFd, out.data(), qint64(out.size()), error);
+        return writeAll(outFd, out.data(), qint64(out.size()));
     };
-    if (!converter.error().isEmpty()) {
-        *error = converter.error();
-        return -1;
-    }
+    if (!converter.error().isEmpty())
+        return Result<qint64>::failure(converter.error());
     for (qint64 frame = 0; frame < info.frames(); frame += block) {
         const qint64 frames = std::min(block, info.frames() - frame);
-        if (!readAt(inFd, info.dataOffset + frame * info.blockAlign, raw.data(), frames * info.blockAlign, error) ||
-            !put(converter.convert(raw.data(), frames)))
-            return -1;
+        Outcome step = readAt(inFd, info.dataOffset + frame * info.blockAlign, raw.data(), frames * info.blockAlign);
+        if (step)
+            step = put(converter.convert(raw.data(), frames));
+        if (!step)
+            return step.failure();
     }
-    return put(converter.finish()) ? written : -1;
+    if (Outcome last = put(converter.finish()); !last)
+        return last.failure();
+    return written;
 }
 
 } // namespace
@@ -138,13 +136,14 @@ qint64 clipAudioBytes(const WavInfo &info, const PcmFormat &to)
     return frames * to.frameBytes();
 }
 
-qint64 appendClipAudio(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error)
+Result<qint64> appendClipAudio(int inFd, const WavInfo &info, const PcmFormat &to, int outFd)
 {
-    error->clear();
     if (pcmFormatOf(info) != to)
-        return appendConverted(inFd, info, to, outFd, error);
+        return appendConverted(inFd, info, to, outFd);
     const qint64 bytes = info.frames() * info.blockAlign;
-    return copyFileBytes(inFd, info.dataOffset, outFd, bytes, error) ? bytes : -1;
+    if (Outcome copied = copyFileBytes(inFd, info.dataOffset, outFd, bytes); !copied)
+        return copied.failure();
+    return bytes;
 }
 
 void remapChannels(const float *in, int inChannels, float *out, int outChannels, qint64 frames)

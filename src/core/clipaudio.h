@@ -1,4 +1,5 @@
 #pragma once
+#include "base/result.h"
 #include "base/wavformat.h"
 
 #include <QString>
@@ -24,8 +25,8 @@ qint64 clipAudioBytes(const WavInfo &info, const PcmFormat &to);
 // the current position of `outFd`. A clip already in that format is copied
 // as it is; any other is converted in blocks of a few thousand frames
 // (sample width, channel count, then sample rate). Returns the bytes
-// written, or -1 with *error set.
-qint64 appendClipAudio(int inFd, const WavInfo &info, const PcmFormat &to, int outFd, QString *error);
+// written.
+Result<qint64> appendClipAudio(int inFd, const WavInfo &info, const PcmFormat &to, int outFd);
 
 // Maps interleaved frames from `inChannels` to `outChannels`: to mono by
 // averaging, from mono by copying to every channel, otherwise channel by

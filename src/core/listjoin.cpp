@@ -109,24 +109,22 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
         *error = QStringLiteral("Cannot read the header of %1.").arg(clips.front().path);
         return -1;
     }
-    QString why;
-    if (!writeAll(out, header.constData(), header.size(), &why)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(target, why);
+    if (const Outcome written = writeAll(out, header.constData(), header.size()); !written) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(target, written.error());
         return -1;
     }
     qint64 total = 0;
     for (const Clip &clip : clips) {
         const int in = ::open(QFile::encodeName(clip.path).constData(), O_RDONLY | O_CLOEXEC);
-        const qint64 n = in < 0 ? -1 : appendClipAudio(in, clip.info, format, out, &why);
-        if (in < 0)
-            why = lastSystemError();
-        else
+        const Result<qint64> n = in < 0 ? Result<qint64>::failure(lastSystemError())
+                                        : appendClipAudio(in, clip.info, format, out);
+        if (in >= 0)
             ::close(in);
-        if (n < 0) {
-            *error = QStringLiteral("The clip \"%1\" could not be joined into %2 (%3).").arg(clip.name, target, why);
+        if (!n) {
+            *error = QStringLiteral("The clip \"%1\" could not be joined into %2 (%3).").arg(clip.name, target, n.error());
             return -1;
         }
-        total += n;
+        total += n.value();
         if (clipJoined && !clipJoined(int(&clip - clips.data()) + 1)) {
             *error = QStringLiteral("The join into %1 was stopped.").arg(target);
             return -1;

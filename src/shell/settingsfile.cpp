@@ -67,12 +67,8 @@ StoredSettings readSettingsFile(const QString &path)
     return parseSettings(f.readAll());
 }
 
-bool writeSettingsFile(const QString &path, const std::optional<int> &bitRate, const QString &baseFolder,
-                       QString *error)
+Outcome writeSettingsFile(const QString &path, const std::optional<int> &bitRate, const QString &baseFolder)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const Outcome written = writeFileAtomically(path, formatSettings(bitRate, baseFolder));
-    if (!written && error)
-        *error = written.error();
-    return written.ok();
+    return writeFileAtomically(path, formatSettings(bitRate, baseFolder));
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -15,7 +17,6 @@ QByteArray formatSettings(const std::optional<int> &bitRate, const QString &base
 
 // Reads the file; a missing or unreadable file gives no values.
 StoredSettings readSettingsFile(const QString &path);
-// Replaces the file atomically (written beside it, then renamed); false
-// with *error set when it cannot be written.
-bool writeSettingsFile(const QString &path, const std::optional<int> &bitRate, const QString &baseFolder,
-                       QString *error);
+// Replaces the file atomically (written beside it, then renamed); fails
+// when it cannot be written.
+Outcome writeSettingsFile(const QString &path, const std::optional<int> &bitRate, const QString &baseFolder);

@@ -114,8 +114,8 @@ void SettingsPanel::CmdFolder_Click()
 
 void SettingsPanel::CmdSaveSetting_Click()
 {
-    QString error;
-    if (!writeSettingsFile(settingsFile_, settings_.BitRate, settings_.BaseFolder, &error))
-        dialogs::MsgBox(window(), QStringLiteral("The settings could not be saved to %1: %2").arg(settingsFile_, error),
+    const Outcome saved = writeSettingsFile(settingsFile_, settings_.BitRate, settings_.BaseFolder);
+    if (!saved)
+        dialogs::MsgBox(window(), QStringLiteral("The settings could not be saved to %1: %2").arg(settingsFile_, saved.error()),
                         dialogs::Buttons::Ok, QString(), dialogs::Icon::Warning);
 }

@@ -88,9 +88,9 @@ TEST(WavReader, CanonicalFileRoundTrip)
     const QByteArray samples = ramp(4410 * 4);
     ASSERT_TRUE(writeFile(path, wavHeaderBytes(WavHeader::make(2, 44100, 16, samples.size())) + samples));
     WavInfo info;
-    QString err;
-    const QByteArray data = readWavData(path, &info, &err);
-    ASSERT_TRUE(info.ok) << err.toStdString();
+    const Result<QByteArray> read = readWavData(path, &info);
+    ASSERT_TRUE(read.ok()) << read.error().toStdString();
+    const QByteArray &data = read.value();
     EXPECT_EQ(info.formatTag, 1);
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.sampleRate, 44100u);
@@ -200,9 +200,9 @@ TEST(WavReader, BadInputs)
     EXPECT_FALSE(readWavInfo(dir.filePath("empty.wav")).ok);
     writeFile(dir.filePath("text.wav"), QByteArray("this is not a wave file at all, just words\n"));
     EXPECT_FALSE(readWavInfo(dir.filePath("text.wav")).ok);
-    QString err;
-    EXPECT_TRUE(readWavData(dir.filePath("text.wav"), nullptr, &err).isEmpty());
-    EXPECT_FALSE(err.isEmpty());
+    const Result<QByteArray> read = readWavData(dir.filePath("text.wav"));
+    ASSERT_FALSE(read.ok());
+    EXPECT_FALSE(read.error().isEmpty());
 }
 
 TEST(WavReader, SoxFiles)
@@ -230,7 +230,7 @@ TEST(WavReader, SoxFiles)
         EXPECT_EQ(i.sampleRate, c.rate) << c.args;
         EXPECT_EQ(i.frames(), c.rate / 2) << c.args;
         // The samples decode to a loud sine (sox writes about 0.7 of full scale).
-        const QByteArray data = readWavData(path);
+        const QByteArray data = readWavData(path).take();
         std::vector<float> f(size_t(data.size() / (c.bits / 8)));
         samplesToFloat(data.constData(), i.sampleFormat(), qint64(f.size()), f.data());
         float peak = 0;

@@ -55,7 +55,7 @@ TEST_P(RampCut, KeepsExactlyTheFramesBetweenTheMarks)
         ASSERT_TRUE(cut) << cut.error().toStdString();
         const qint64 first = std::llround(in * double(rate) / 1000);
         const qint64 end = out >= length ? frames : std::llround(out * double(rate) / 1000);
-        const QByteArray kept = readWavData(clip);
+        const QByteArray kept = readWavData(clip).take();
         ASSERT_EQ(kept.size(), (end - first) * 4) << in << ".." << out;
         for (qint64 i = 0; i < end - first; ++i)
             ASSERT_EQ(qFromLittleEndian<qint32>(kept.constData() + i * 4), first + i) << in << ".." << out << " @" << i;

@@ -172,8 +172,8 @@ TEST_F(EditorTest, WavSongsAreCheckedAtImportAndCodedLayoutsBecomePcm)
         importThroughDialog(song);
         ASSERT_TRUE(dialogs.messages.isEmpty()) << c.name << ": " << dialogs.texts().join('|').toStdString();
         WavInfo clip, ref;
-        const QByteArray clipAudio = readWavData(env.paths().clipFile(entries().last()), &clip);
-        const QByteArray refAudio = readWavData(reference, &ref);
+        const QByteArray clipAudio = readWavData(env.paths().clipFile(entries().last()), &clip).take();
+        const QByteArray refAudio = readWavData(reference, &ref).take();
         ASSERT_TRUE(clip.ok) << c.name;
         EXPECT_TRUE(clip.canonical) << c.name;
         EXPECT_EQ(clip.formatTag, kWavFormatPcm) << c.name;

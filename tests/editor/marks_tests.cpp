@@ -113,7 +113,7 @@ TEST_P(TypedMarks, CutExactlyTheFramesBetweenThem)
 
     const qint64 first = std::llround(c.inMs * double(c.rate) / 1000);
     const qint64 end = c.outMs >= length ? c.frames : std::llround(c.outMs * double(c.rate) / 1000);
-    const QByteArray kept = readWavData(clip);
+    const QByteArray kept = readWavData(clip).take();
     ASSERT_EQ(kept.size(), (end - first) * 4);
     for (qint64 i = 0; i < end - first; ++i)
         ASSERT_EQ(qFromLittleEndian<qint32>(kept.constData() + i * 4), first + i) << "frame " << i;
@@ -313,7 +313,7 @@ TEST_P(TrimSilence, KeepsTheSoundAndNoMoreThanAMillisecondOfItsSilentEnds)
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(dialogs.fileRequests.size(), 1) << "S is no Ctrl+S: only the import asked for a file";
     click("CmdEditDone");
-    const QByteArray kept = readWavData(clip);
+    const QByteArray kept = readWavData(clip).take();
     const auto *samples = reinterpret_cast<const qint16 *>(kept.constData());
     const qint64 count = kept.size() / 4;
     // Where the body starts in what was kept: the frames of silence kept before it.
@@ -386,7 +386,7 @@ TEST_F(MarksTest, TheRingtoneLoopsWithDonesFadesUntilSpace)
     Audition &audition = editor().audition();
     ASSERT_TRUE(audition.ringing());
     const QString ringFile = env.paths().scratchFile(QStringLiteral("ringtone.wav"));
-    const QByteArray rung = readWavData(ringFile);
+    const QByteArray rung = readWavData(ringFile).take();
     std::set<int> seen;
     ASSERT_TRUE(waitFor([&] {
         editor().waveform().sync();
@@ -405,7 +405,7 @@ TEST_F(MarksTest, TheRingtoneLoopsWithDonesFadesUntilSpace)
 
     click("CmdEditDone");
     ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.texts().join('|').toStdString();
-    EXPECT_EQ(readWavData(clip), rung) << "the ringtone heard is what Done makes";
+    EXPECT_EQ(readWavData(clip).take(), rung) << "the ringtone heard is what Done makes";
 }
 
 // While no clip is open the waveform says what to do next.

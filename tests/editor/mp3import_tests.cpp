@@ -32,7 +32,7 @@ TEST_F(Mp3ImportTest, AnMp3BecomesAClipInThe44ByteLayoutMatchingAnIndependentDec
     EXPECT_EQ(tags.artist + QLatin1Char('|') + tags.album, QStringLiteral("The Artist|The Album")) << "read at import";
     const QString clip = env.paths().clipFile("My Song");
     WavInfo info;
-    const QByteArray ours = readWavData(clip, &info);
+    const QByteArray ours = readWavData(clip, &info).take();
     EXPECT_EQ(info.dataOffset, 44);
     EXPECT_EQ(QFile(clip).size(), 44 + ours.size());
     EXPECT_EQ(info.sampleRate, 44100u);
@@ -40,7 +40,7 @@ TEST_F(Mp3ImportTest, AnMp3BecomesAClipInThe44ByteLayoutMatchingAnIndependentDec
 
     const QString ref = env.root() + "/ref.wav";
     ASSERT_EQ(runShell(QStringLiteral("mpg123 -q -w '%1' '%2'").arg(ref, mp3)), 0);
-    const QByteArray theirs = readWavData(ref);
+    const QByteArray theirs = readWavData(ref).take();
     ASSERT_EQ(ours.size(), theirs.size()) << "same number of frames (gapless)";
     const auto *a = reinterpret_cast<const qint16 *>(ours.constData());
     const auto *b = reinterpret_cast<const qint16 *>(theirs.constData());

@@ -38,7 +38,7 @@ QString writeSong(const TestEnv &env, const QString &name, const TestAudio &audi
 
 std::vector<qint16> samplesOf(const QString &clip)
 {
-    const QByteArray data = readWavData(clip);
+    const QByteArray data = readWavData(clip).take();
     std::vector<qint16> out(size_t(data.size() / 2));
     std::memcpy(out.data(), data.constData(), out.size() * 2);
     return out;

@@ -145,7 +145,7 @@ TEST_P(SongFormats, BecomesAClipOfTheSamplesFfmpegDecodesWithTheSongsTags)
     EXPECT_EQ(info.bitsPerSample, 16);
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.fileSize, 44 + info.dataSize);
-    const QByteArray ours = readWavData(clip);
+    const QByteArray ours = readWavData(clip).take();
     const QByteArray theirs = ffmpegSamples(song, env.root());
     ASSERT_FALSE(theirs.isEmpty());
     if (format.minSnrDb == 0) {
@@ -251,7 +251,7 @@ TEST_F(BadSongFiles, AWavCutShortOfItsHeaderBecomesAClipWhoseHeaderTellsTheTruth
     EXPECT_FALSE(info.cutShort);
     EXPECT_EQ(info.dataSize, 44100 * 4 / 2);
     EXPECT_EQ(info.fileSize, 44 + info.dataSize);
-    EXPECT_EQ(readWavData(clip), bytes.mid(44, 44100 * 4 / 2)) << "the samples there were, unchanged";
+    EXPECT_EQ(readWavData(clip).take(), bytes.mid(44, 44100 * 4 / 2)) << "the samples there were, unchanged";
 }
 
 } // namespace

@@ -13,7 +13,7 @@ namespace {
 QByteArray audioOf(const QString &path, WavInfo *info = nullptr)
 {
     WavInfo local;
-    return readWavData(path, info ? info : &local);
+    return readWavData(path, info ? info : &local).take();
 }
 
 // The bytes of [fromMs, toMs) of a clip at its own rate.

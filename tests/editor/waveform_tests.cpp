@@ -180,7 +180,7 @@ TEST_F(WaveformTest, ADraggedMarkCutsAtTheSameSampleAsTheMarkTakenFromThePlayer)
     EXPECT_FALSE(form->MMCEdit()->isPlaying()) << "dragging a mark does not play";
     click("CmdEditDone");
     ASSERT_TRUE(dialogs.messages.isEmpty());
-    const QByteArray a = readWavData(byPlayer), b = readWavData(byDrag);
+    const QByteArray a = readWavData(byPlayer).take(), b = readWavData(byDrag).take();
     EXPECT_GT(a.size(), 0);
     EXPECT_TRUE(a == b) << a.size() << " vs " << b.size();
 }

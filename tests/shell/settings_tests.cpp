@@ -39,15 +39,15 @@ TEST(SettingsFile, WriteReplacesAtomicallyAndReportsAFailure)
 {
     TestEnv env;
     const QString path = env.root() + QStringLiteral("/app/config.ini");
-    QString error;
-    ASSERT_TRUE(writeSettingsFile(path, 56, QStringLiteral("/x"), &error));
-    ASSERT_TRUE(writeSettingsFile(path, 256, QStringLiteral("/y"), &error));
+    ASSERT_TRUE(writeSettingsFile(path, 56, QStringLiteral("/x")).ok());
+    ASSERT_TRUE(writeSettingsFile(path, 256, QStringLiteral("/y")).ok());
     EXPECT_EQ(readFile(path), QByteArray(" 256 \r\n/y\r\n"));
 
     const QString blocked = env.root() + QStringLiteral("/nofolder");
     writeFile(blocked, "a file where a folder should be");
-    EXPECT_FALSE(writeSettingsFile(blocked + QStringLiteral("/config.ini"), 56, QStringLiteral("/x"), &error));
-    EXPECT_FALSE(error.isEmpty());
+    const Outcome failed = writeSettingsFile(blocked + QStringLiteral("/config.ini"), 56, QStringLiteral("/x"));
+    EXPECT_FALSE(failed.ok());
+    EXPECT_FALSE(failed.error().isEmpty());
     EXPECT_EQ(readFile(blocked), QByteArray("a file where a folder should be"));
 }
 

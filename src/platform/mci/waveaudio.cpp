@@ -268,10 +268,9 @@ quint32 doSave(const QStringList &w)
     // The samples go from the opened file to the new one without passing
     // through memory (the kernel copies them where it can).
     AtomicOutput out(path);
-    QString why = out.error();
-    bool ok = why.isEmpty() && writeAll(out.fd(), header.constData(), header.size(), &why);
+    bool ok = out.error().isEmpty() && writeAll(out.fd(), header.constData(), header.size()).ok();
     for (const Piece &p : dev.pieces)
-        ok = ok && copyFileBytes(dev.file->fd, dev.info.dataOffset + p.first * ba, out.fd(), p.count * ba, &why);
+        ok = ok && copyFileBytes(dev.file->fd, dev.info.dataOffset + p.first * ba, out.fd(), p.count * ba).ok();
     return ok && out.commit().isEmpty() ? kMciOk : kMciErrFileNotSaved;
 }
 

@@ -197,7 +197,7 @@ TEST_F(PlayerTest, ExtraChunksDoNotPlayAsSound)
     // A WAV with a LIST chunk before the data: the header bytes are not audio.
     const QString src = make("g.wav", "-r 44100 -c 1 -b 16", 0.5);
     WavInfo info;
-    const QByteArray data = readWavData(src, &info);
+    const QByteArray data = readWavData(src, &info).take();
     ASSERT_TRUE(info.ok);
     QByteArray list("INFOICMT\x0b\0\0\0a comment!\0\0", 22);
     QByteArray fmt = wavFormatPart(WavHeader::make(1, 44100, 16));

@@ -46,7 +46,7 @@ TEST_F(WaveAudioTest, TheCutKeepsExactlyTheStretchBetweenTheMarks)
         const QString src = make(QStringLiteral("song %1.wav").arg(n), QString::fromLatin1(l.args), 30.0);
         const QString out = dir.filePath(QStringLiteral("out %1.wav").arg(n++));
         WavInfo si;
-        const QByteArray source = readWavData(src, &si);
+        const QByteArray source = readWavData(src, &si).take();
         ASSERT_TRUE(si.ok);
         ASSERT_EQ(mciSendStringA(QStringLiteral("open ") + q(src) + QStringLiteral(" type waveaudio alias voice1")), kMciOk);
         QString answer;
@@ -59,7 +59,7 @@ TEST_F(WaveAudioTest, TheCutKeepsExactlyTheStretchBetweenTheMarks)
 
         const QByteArray file = readFile(out);
         WavInfo oi;
-        const QByteArray kept = readWavData(out, &oi);
+        const QByteArray kept = readWavData(out, &oi).take();
         ASSERT_TRUE(oi.ok) << oi.error.toStdString();
         EXPECT_TRUE(oi.canonical);
         EXPECT_EQ(oi.durationMs(), 7000);
@@ -82,7 +82,7 @@ TEST_F(WaveAudioTest, MarksOffTheFrameGridRoundAtTheFilesRate)
 {
     const QString src = make("odd.wav", "-r 22050 -c 1 -b 16", 3.0);
     const QString out = dir.filePath("odd-out.wav");
-    const QByteArray source = readWavData(src);
+    const QByteArray source = readWavData(src).take();
     ASSERT_EQ(mciSendStringA("open " + q(src) + " type waveaudio alias v"), kMciOk);
     // 1001 ms at 22050 Hz = 22072.05 frames -> 22072; 1000 ms = 22050 frames.
     EXPECT_EQ(mciSendStringA("delete v from 0 to 1001"), kMciOk);
@@ -90,7 +90,7 @@ TEST_F(WaveAudioTest, MarksOffTheFrameGridRoundAtTheFilesRate)
     EXPECT_EQ(mciSendStringA("delete v from 1000 to 1999"), kMciOk);
     EXPECT_EQ(mciSendStringA("save v " + q(out)), kMciOk);
     mciSendStringA("close v");
-    const QByteArray kept = readWavData(out);
+    const QByteArray kept = readWavData(out).take();
     EXPECT_EQ(kept, source.mid(22072 * 2, 22050 * 2));
 }
 
@@ -105,7 +105,7 @@ TEST_F(WaveAudioTest, EmptyAndReversedDeletesChangeNothing)
     EXPECT_EQ(mciSendStringA("delete voice1 from 9000 to 12000"), kMciOk); // past the end: nothing there
     EXPECT_EQ(mciSendStringA("save voice1 " + q(out)), kMciOk);
     EXPECT_EQ(mciSendStringA("close voice1"), kMciOk);
-    EXPECT_EQ(readWavData(out), readWavData(src));
+    EXPECT_EQ(readWavData(out).take(), readWavData(src).take());
 }
 
 TEST_F(WaveAudioTest, TimesFarPastTheEndMeanTheEnd)
@@ -122,7 +122,7 @@ TEST_F(WaveAudioTest, TimesFarPastTheEndMeanTheEnd)
     EXPECT_EQ(length, QStringLiteral("2000"));
     EXPECT_EQ(mciSendStringA("delete voice1 from 1000 to 9223372036854775807"), kMciOk);
     EXPECT_EQ(mciSendStringA("save voice1 " + q(out)), kMciOk);
-    EXPECT_EQ(readWavData(out), readWavData(src).left(44100 * 4));
+    EXPECT_EQ(readWavData(out).take(), readWavData(src).take().left(44100 * 4));
 }
 
 TEST_F(WaveAudioTest, WordsSplitOnAnyRunOfBlanksAndCaseDoesNotMatter)
@@ -151,7 +151,7 @@ TEST_F(WaveAudioTest, ExtraChunksAreNotSavedAsSamples)
     const QString src = dir.filePath("list.wav");
     ASSERT_EQ(runShell("sox -n --comment 'a comment' -r 44100 -c 2 -b 16 '" + src + "' synth 1 sine 300"), 0);
     WavInfo si;
-    const QByteArray samples = readWavData(src, &si);
+    const QByteArray samples = readWavData(src, &si).take();
     ASSERT_TRUE(si.ok);
     const QString out = dir.filePath("list-out.wav");
     ASSERT_EQ(mciSendStringA("open " + q(src) + " type waveaudio alias voice1"), kMciOk);
