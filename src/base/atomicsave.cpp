@@ -73,28 +73,29 @@ QString AtomicOutput::write(const void *data, size_t size) const
     return writeAll(fd_, static_cast<const char *>(data), qint64(size)).error();
 }
 
-QString AtomicOutput::commit()
+Outcome AtomicOutput::commit()
 {
     if (fd_ < 0)
-        return error_;
+        return error_.isEmpty() ? Outcome::success() : Outcome::failure(error_);
     device_.reset();
+    const auto systemFailure = [] { return Outcome::failure(lastSystemError()); };
     struct stat old {};
     if (::stat(native(target_).constData(), &old) == 0 && S_ISREG(old.st_mode)
         && ::fchmod(fd_, old.st_mode & 07777) != 0)
-        return lastSystemError();
+        return systemFailure();
     // Other writers may have written through their own descriptors: the
     // sync covers the file, whichever descriptor asks.
     if (::fsync(fd_) != 0)
-        return lastSystemError();
+        return systemFailure();
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0)
-        return lastSystemError();
+        return systemFailure();
     if (std::rename(native(temp_).constData(), native(target_).constData()) != 0)
-        return lastSystemError();
+        return systemFailure();
     temp_.clear();
     syncFolderOf(target_);
-    return {};
+    return Outcome::success();
 }
 
 Outcome copyFileAtomically(const QString &source, const QString &target,
@@ -115,7 +116,7 @@ Outcome copyFileAtomically(const QString &source, const QString &target,
     if (why.isEmpty() && finish)
         why = finish(out.tempPath());
     if (why.isEmpty())
-        why = out.commit();
+        why = out.commit().error();
     ::close(in);
     if (why.isEmpty())
         return Outcome::success();
@@ -128,9 +129,9 @@ Outcome writeFileAtomically(const QString &target, const QByteArray &bytes)
     QString why = out.error();
     if (why.isEmpty())
         why = out.write(bytes.constData(), size_t(bytes.size()));
-    if (why.isEmpty())
-        why = out.commit();
-    return why.isEmpty() ? Outcome::success() : Outcome::failure(why);
+    if (!why.isEmpty())
+        return Outcome::failure(why);
+    return out.commit();
 }
 
 Outcome addSecondName(const QString &file, const QString &name)

@@ -31,8 +31,9 @@ public:
 
     // Gives the temporary file the permission bits of the file it replaces
     // (a new file keeps the usual ones, 0666 less the umask), syncs it,
-    // renames it over the target and syncs the folder. Empty, or the reason.
-    QString commit();
+    // renames it over the target and syncs the folder. A failure's text is
+    // the reason alone.
+    Outcome commit();
 
 private:
     void discard();

@@ -80,7 +80,7 @@ Outcome convertToPcmWav(const QString &source, const QString &target)
         return Outcome::failure(QStringLiteral("%1 could not be read to its end: %2").arg(source, QString::fromUtf8(sf_strerror(in.get()))));
     if (!patchWavSizes(out, dataSize))
         return cannotWrite(out.errorString());
-    if (const QString why = atomic.commit(); !why.isEmpty())
-        return cannotWrite(why);
+    if (const Outcome committed = atomic.commit(); !committed)
+        return cannotWrite(committed.error());
     return Outcome::success();
 }

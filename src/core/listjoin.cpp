@@ -100,19 +100,15 @@ bool writeSizesAt(int fd, qint64 dataSize)
 }
 
 // Writes the whole result into the open, empty file `out` (at `target`); the
-// audio bytes written, or -1 with *error saying what failed.
-qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips, const PcmFormat &format,
-                 const std::function<bool(int)> &clipJoined, QString *error)
+// audio bytes written, or what failed.
+Result<qint64> writeJoin(int out, const QString &target, const std::vector<Clip> &clips, const PcmFormat &format,
+                         const std::function<bool(int)> &clipJoined)
 {
     const QByteArray header = resultHeader(clips.front(), format);
-    if (header.size() != kWavHeaderSize) {
-        *error = QStringLiteral("Cannot read the header of %1.").arg(clips.front().path);
-        return -1;
-    }
-    if (const Outcome written = writeAll(out, header.constData(), header.size()); !written) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(target, written.error());
-        return -1;
-    }
+    if (header.size() != kWavHeaderSize)
+        return failure(QStringLiteral("Cannot read the header of %1.").arg(clips.front().path));
+    if (const Outcome written = writeAll(out, header.constData(), header.size()); !written)
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, written.error()));
     qint64 total = 0;
     for (const Clip &clip : clips) {
         const int in = ::open(QFile::encodeName(clip.path).constData(), O_RDONLY | O_CLOEXEC);
@@ -120,24 +116,16 @@ qint64 writeJoin(int out, const QString &target, const std::vector<Clip> &clips,
                                         : appendClipAudio(in, clip.info, format, out);
         if (in >= 0)
             ::close(in);
-        if (!n) {
-            *error = QStringLiteral("The clip \"%1\" could not be joined into %2 (%3).").arg(clip.name, target, n.error());
-            return -1;
-        }
+        if (!n)
+            return failure(QStringLiteral("The clip \"%1\" could not be joined into %2 (%3).").arg(clip.name, target, n.error()));
         total += n.value();
-        if (clipJoined && !clipJoined(int(&clip - clips.data()) + 1)) {
-            *error = QStringLiteral("The join into %1 was stopped.").arg(target);
-            return -1;
-        }
+        if (clipJoined && !clipJoined(int(&clip - clips.data()) + 1))
+            return failure(QStringLiteral("The join into %1 was stopped.").arg(target));
     }
-    if (total > kWavMaxDataSize) {
-        *error = QStringLiteral("The joined list grew past the 2 GiB a WAV file can hold.");
-        return -1;
-    }
-    if (!writeSizesAt(out, total)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
-        return -1;
-    }
+    if (total > kWavMaxDataSize)
+        return failure(QStringLiteral("The joined list grew past the 2 GiB a WAV file can hold."));
+    if (!writeSizesAt(out, total))
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
     return total;
 }
 
@@ -195,16 +183,11 @@ Result<qint64> joinWavFiles(const QStringList &clipFiles, const QString &target,
     const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out < 0)
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
-    QString why;
-    qint64 written = writeJoin(out, target, clips, format, clipJoined, &why);
-    if (::close(out) != 0 && written >= 0) {
-        why = QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError());
-        written = -1;
-    }
-    if (written < 0) {
+    Result<qint64> written = writeJoin(out, target, clips, format, clipJoined);
+    if (::close(out) != 0 && written)
+        written = failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
+    if (!written)
         ::unlink(QFile::encodeName(target).constData());
-        return failure(why);
-    }
     return written;
 }
 
@@ -220,14 +203,13 @@ Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &
     if (const QString why = planJoin(clipFilesOf(clipNames, paths), paths.concatFile(), &clips, &format); !why.isEmpty())
         return failure(why);
     AtomicOutput out(target);
-    QString why = out.error();
-    if (!why.isEmpty())
-        return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
-    const qint64 written = writeJoin(out.fd(), target, clips, format, {}, &why);
-    if (written < 0)
-        return failure(why);
-    if (why = out.commit(); !why.isEmpty())
-        return failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+    if (!out.error().isEmpty())
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, out.error()));
+    const Result<qint64> written = writeJoin(out.fd(), target, clips, format, {});
+    if (!written)
+        return written;
+    if (const Outcome committed = out.commit(); !committed)
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, committed.error()));
     // The joined list stays in the working folder as concat.wav too, for what
     // reads it there. It is a convenience: the save the user asked for has
     // succeeded whether or not the second name could be made.

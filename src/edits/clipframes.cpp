@@ -97,7 +97,7 @@ Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ra
     written = written && copyBytes(in, out, in.size() - in.pos());
     if (!written)
         return Outcome::failure(unchanged(clipFile, out.error() != QFileDevice::NoError ? out.errorString() : in.errorString()));
-    if (const QString why = atomic.commit(); !why.isEmpty())
-        return Outcome::failure(unchanged(clipFile, why));
+    if (const Outcome committed = atomic.commit(); !committed)
+        return Outcome::failure(unchanged(clipFile, committed.error()));
     return Outcome::success();
 }

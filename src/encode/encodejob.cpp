@@ -52,7 +52,7 @@ Outcome run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
     if (why.isEmpty() && tagged)
         why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
     if (why.isEmpty())
-        why = out.commit();
+        why = out.commit().error();
     return why.isEmpty() ? Outcome::success() : Outcome::failure(cannotSave(job.outPath, why));
 }
 

@@ -271,7 +271,7 @@ quint32 doSave(const QStringList &w)
     bool ok = out.error().isEmpty() && writeAll(out.fd(), header.constData(), header.size()).ok();
     for (const Piece &p : dev.pieces)
         ok = ok && copyFileBytes(dev.file->fd, dev.info.dataOffset + p.first * ba, out.fd(), p.count * ba).ok();
-    return ok && out.commit().isEmpty() ? kMciOk : kMciErrFileNotSaved;
+    return ok && out.commit().ok() ? kMciOk : kMciErrFileNotSaved;
 }
 
 quint32 doClose(const QStringList &w)
