@@ -1,5 +1,8 @@
 #include "benchwindow.h"
 
+#include "editor/clipeditor.h"
+#include "editor/cliplist.h"
+
 #include <QFileInfo>
 #include <QPushButton>
 #include <cstdio>
@@ -30,6 +33,11 @@ void BenchWindow::addSong(const QString &songPath)
 {
     dialogs_.files.push_back(songPath);
     click("CmdAdd");
+    // The song is made into a clip on the job runner.
+    if (!waitFor([this] { return !form_->clipEditor()->list().importing(); }, 600000)) {
+        std::fprintf(stderr, "the import of %s did not end\n", qPrintable(songPath));
+        std::exit(1);
+    }
 }
 
 void requireArguments(int argc, char **argv, int count, const char *usage)

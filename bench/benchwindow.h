@@ -21,7 +21,8 @@ public:
     QString messages() const { return dialogs_.texts().join(QLatin1Char('|')); }
     // Clicks a push button of the main window by its object name.
     void click(const char *name);
-    // Clicks Add New, answering its file dialog with the song.
+    // Clicks Add New, answering its file dialog with the song, and waits for
+    // the import to end.
     void addSong(const QString &songPath);
 
 private:
