@@ -68,9 +68,9 @@ void AtomicOutput::discard()
     temp_.clear();
 }
 
-QString AtomicOutput::write(const void *data, size_t size) const
+Outcome AtomicOutput::write(const void *data, size_t size) const
 {
-    return writeAll(fd_, static_cast<const char *>(data), qint64(size)).error();
+    return writeAll(fd_, static_cast<const char *>(data), qint64(size));
 }
 
 Outcome AtomicOutput::commit()
@@ -126,11 +126,10 @@ Outcome copyFileAtomically(const QString &source, const QString &target,
 Outcome writeFileAtomically(const QString &target, const QByteArray &bytes)
 {
     AtomicOutput out(target);
-    QString why = out.error();
-    if (why.isEmpty())
-        why = out.write(bytes.constData(), size_t(bytes.size()));
-    if (!why.isEmpty())
-        return Outcome::failure(why);
+    if (!out.error().isEmpty())
+        return Outcome::failure(out.error());
+    if (const Outcome written = out.write(bytes.constData(), size_t(bytes.size())); !written)
+        return written;
     return out.commit();
 }
 

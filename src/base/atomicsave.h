@@ -23,8 +23,8 @@ public:
     QString error() const { return error_; }
     QString tempPath() const { return temp_; }
     int fd() const { return fd_; } // open for reading and writing, at offset 0
-    // Appends at the descriptor's offset; empty, or the reason.
-    QString write(const void *data, size_t size) const;
+    // Appends at the descriptor's offset.
+    Outcome write(const void *data, size_t size) const;
     // The temporary file for writers that take a device; unbuffered, so
     // every write has reached the descriptor when it returns.
     QFile &device();

@@ -117,7 +117,7 @@ QString Mp3Writer::put(int bytes)
 {
     if (bytes < 0)
         return QStringLiteral("the MP3 encoder failed (%1)").arg(bytes);
-    return out_.write(mp3_.data(), size_t(bytes));
+    return out_.write(mp3_.data(), size_t(bytes)).error();
 }
 
 QString Mp3Writer::write(const float *frames, qint64 count)

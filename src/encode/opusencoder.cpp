@@ -44,7 +44,7 @@ OpusWriter::~OpusWriter()
 int OpusWriter::writePage(void *self, const unsigned char *data, opus_int32 size)
 {
     auto *writer = static_cast<OpusWriter *>(self);
-    writer->writeError_ = writer->out_.write(data, size_t(size));
+    writer->writeError_ = writer->out_.write(data, size_t(size)).error();
     return writer->writeError_.isEmpty() ? 0 : 1;
 }
 

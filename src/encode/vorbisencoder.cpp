@@ -86,9 +86,9 @@ QString VorbisWriter::open(const QString &, int rate, int channels)
 
 QString VorbisWriter::writePage(const ogg_page &page)
 {
-    if (QString why = out_.write(page.header, size_t(page.header_len)); !why.isEmpty())
-        return why;
-    return out_.write(page.body, size_t(page.body_len));
+    if (const Outcome header = out_.write(page.header, size_t(page.header_len)); !header)
+        return header.error();
+    return out_.write(page.body, size_t(page.body_len)).error();
 }
 
 QString VorbisWriter::write(const float *frames, qint64 count)
