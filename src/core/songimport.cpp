@@ -4,23 +4,22 @@
 #include "audio/basslib.h"
 #include "core/cliplist.h"
 #include "core/songclip.h"
-#include "core/workspace.h"
 
 #include <QFile>
 
 Result<ClipImport> SongImporter::plan(const QString &songPath, bool wav) const
 {
     if (!wav)
-        if (Outcome started = workspace_.audio().initwav(); !started)
+        if (Outcome started = audio_.initwav(); !started)
             return started.failure();
-    const QString name = workspace_.clips().freeClipName(clipNameOf(songPath));
-    return ClipImport{songPath, name, workspace_.paths().clipFile(name), wav};
+    const QString name = clips_.freeClipName(clipNameOf(songPath));
+    return ClipImport{songPath, name, paths_.clipFile(name), wav};
 }
 
 Outcome SongImporter::make(const ClipImport &import, const JobProgress &progress) const
 {
     if (!import.wav)
-        return decodeSongFile(workspace_.decoder(), import.songPath, import.clipFile, progress);
+        return decodeSongFile(decoder_, import.songPath, import.clipFile, progress);
     // A WAV that the player, the cut and the join read as it is stays a byte
     // copy; any other layout, and a file cut short of what its header
     // claims, is converted once, here, so that every clip is usable and its
@@ -37,8 +36,8 @@ Outcome SongImporter::make(const ClipImport &import, const JobProgress &progress
 void SongImporter::finish(const ClipImport &import, bool made) const
 {
     if (!import.wav)
-        if (const BassApi *bass = workspace_.audio().api())
+        if (const BassApi *bass = audio_.api())
             bass->BASS_Free();
     if (made)
-        workspace_.clips().append(ClipEntry{import.name, import.songPath, readSongTags(import.songPath)});
+        clips_.append(ClipEntry{import.name, import.songPath, readSongTags(import.songPath)});
 }

@@ -121,7 +121,7 @@ void ClipList::importNext()
 
 bool ClipList::startImport(const QString &songPath, bool wav)
 {
-    const SongImporter importer(workspace_);
+    const SongImporter importer(workspace_.clips(), workspace_.paths(), workspace_.audio(), workspace_.decoder());
     const Result<ClipImport> planned = importer.plan(songPath, wav);
     if (!planned) {
         needs_.notices.fail(planned.failure());

@@ -95,7 +95,7 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     recorderRelease = [this] { recorderSetup_->release(); };
     frameRec_ = recorder;
     // The converter's song becomes a clip of the list as an import's does.
-    frameConvert_ = new ConverterPanel({ws.settings(), SongImporter(ws), jobs_, ws.encoder(), busy_, notices_}, this);
+    frameConvert_ = new ConverterPanel({ws.settings(), SongImporter(ws.clips(), ws.paths(), ws.audio(), ws.decoder()), jobs_, ws.encoder(), busy_, notices_}, this);
     settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 
