@@ -1,10 +1,11 @@
 #pragma once
 #include <QObject>
 
+class ClipAnalysis;
 class ClipEditorPanel;
 class ClipTrimmer;
-struct EditorNeeds;
-class Workspace;
+class Notices;
+class TrimSession;
 
 // Find Chorus and "Snap to beat": the trimming frame's controls over the
 // music analysis of the open clip. Find Chorus sets the marks to the best
@@ -13,7 +14,8 @@ class Workspace;
 class AnalysisControls : public QObject {
     Q_OBJECT
 public:
-    AnalysisControls(const EditorNeeds &needs, ClipEditorPanel &panel, ClipTrimmer &trimmer);
+    AnalysisControls(ClipAnalysis &analysis, const TrimSession &trim, const Notices &notices, ClipEditorPanel &panel,
+                     ClipTrimmer &trimmer);
 
     void CmdChorus_Click();
 
@@ -24,8 +26,9 @@ private:
     // A clip without beats cannot snap: said once the beats are known.
     void warnIfNoBeats();
 
-    const EditorNeeds &needs_;
-    Workspace &workspace_;
+    ClipAnalysis &analysis_;
+    const TrimSession &trim_;
+    const Notices &notices_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;
 };

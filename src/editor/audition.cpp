@@ -1,7 +1,7 @@
 #include "editor/audition.h"
 
+#include "base/paths.h"
 #include "core/trimsession.h"
-#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
 #include "widgets/messages.h"
@@ -14,9 +14,11 @@ namespace {
 constexpr int kEdgeWatchMs = 5; // how closely an edge's end is watched
 }
 
-Audition::Audition(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer)
-    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer),
-      ring_(QStringLiteral("MMCRingtone")), ringFile_(workspace.paths().scratchFile(QStringLiteral("ringtone.wav")))
+Audition::Audition(const TrimSession &trim, MMControl &trimPlayer, const AppPaths &paths, ClipEditorPanel &panel,
+                   ClipTrimmer &trimmer)
+    : QObject(&panel), trim_(trim), trimPlayer_(trimPlayer), scratchDir_(paths.scratchDir), panel_(panel),
+      trimmer_(trimmer), ring_(QStringLiteral("MMCRingtone")),
+      ringFile_(paths.scratchFile(QStringLiteral("ringtone.wav")))
 {
     edgeTimer_.setInterval(kEdgeWatchMs);
     connect(&edgeTimer_, &QTimer::timeout, this, &Audition::stopAtEdge);
@@ -27,12 +29,11 @@ Audition::Audition(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &tr
         stopRingtone();
     });
     connect(panel_.CmdEditStop, &QPushButton::clicked, this, &Audition::stopRingtone);
-    TrimSession &trim = workspace_.trim();
     for (auto signal : {&TrimSession::opened, &TrimSession::ended, &TrimSession::modeChanged})
-        connect(&trim, signal, this, &Audition::stopRingtone);
-    connect(&trim, &TrimSession::clipEdited, this, &Audition::stopRingtone);
+        connect(&trim_, signal, this, &Audition::stopRingtone);
+    connect(&trim_, &TrimSession::clipEdited, this, &Audition::stopRingtone);
     for (auto signal : {&TrimSession::marksChanged, &TrimSession::fadesChanged})
-        connect(&trim, signal, this, [this] { stale_ = true; });
+        connect(&trim_, signal, this, [this] { stale_ = true; });
     panel_.installEventFilter(this);
 }
 
@@ -47,14 +48,13 @@ Audition::~Audition() { stopRingtone(); }
 
 bool Audition::markable() const
 {
-    const TrimSession &trim = workspace_.trim();
-    return panel_.CmdMarkin->isEnabled() && !trim.clipFile().isEmpty() && trim.marksValid();
+    return panel_.CmdMarkin->isEnabled() && !trim_.clipFile().isEmpty() && trim_.marksValid();
 }
 
 void Audition::playFromMarkIn()
 {
     if (markable()) {
-        const int in = *workspace_.trim().markIn();
+        const int in = *trim_.markIn();
         playEdge(in, in + kEdgeMs);
     }
 }
@@ -62,7 +62,7 @@ void Audition::playFromMarkIn()
 void Audition::playToMarkOut()
 {
     if (markable()) {
-        const int out = *workspace_.trim().markOut();
+        const int out = *trim_.markOut();
         playEdge(std::max(0, out - kEdgeMs), out);
     }
 }
@@ -76,11 +76,10 @@ void Audition::playEdge(int from, int to)
 
 void Audition::stopAtEdge()
 {
-    MMControl &edit = workspace_.trimPlayer();
-    if (!edit.isPlaying()) {
+    if (!trimPlayer_.isPlaying()) {
         edgeTimer_.stop(); // stopped, or played to the clip's end
-    } else if (edit.Position() >= edgeEnd_) {
-        edit.setCommand(QStringLiteral("Stop"));
+    } else if (trimPlayer_.Position() >= edgeEnd_) {
+        trimPlayer_.setCommand(QStringLiteral("Stop"));
         edgeTimer_.stop();
     }
 }
@@ -94,7 +93,7 @@ void Audition::toggleRingtone()
     if (!markable())
         return;
     edgeTimer_.stop();
-    workspace_.trimPlayer().setCommand(QStringLiteral("Stop"));
+    trimPlayer_.setCommand(QStringLiteral("Stop"));
     if (!render())
         return;
     ringing_ = true;
@@ -106,12 +105,11 @@ void Audition::toggleRingtone()
 // The stretch as Done would leave it, faded, into the ringtone's own file.
 bool Audition::render()
 {
-    const TrimSession &trim = workspace_.trim();
     ring_.setCommand(QStringLiteral("close"));
     stale_ = false;
-    const int in = *trim.markIn(), out = *trim.markOut();
-    AppPaths::ensurePrivateDir(workspace_.paths().scratchDir);
-    const Outcome made = cutClipFile(trim.clipFile(), in, out, trim.clip()->lengthMs, trim.fades(), ringFile_);
+    const int in = *trim_.markIn(), out = *trim_.markOut();
+    AppPaths::ensurePrivateDir(scratchDir_);
+    const Outcome made = cutClipFile(trim_.clipFile(), in, out, trim_.clip()->lengthMs, trim_.fades(), ringFile_);
     if (!made) {
         showFailure(panel_.window(),
                     Failure{QStringLiteral("The stretch cannot be played as a ringtone: %1").arg(made.error())});

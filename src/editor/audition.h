@@ -4,9 +4,10 @@
 #include <QObject>
 #include <QTimer>
 
+struct AppPaths;
 class ClipEditorPanel;
 class ClipTrimmer;
-class Workspace;
+class TrimSession;
 
 // Hearing the marks. Each edge of the stretch plays on the trimming player:
 // the 2 s from Mark In, or the 2 s that end at Mark Out. The ringtone plays
@@ -19,7 +20,10 @@ class Audition : public QObject {
 public:
     static constexpr int kEdgeMs = 2000;
 
-    Audition(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer);
+    // The edges play on `trimPlayer` (through `trimmer`); the ringtone is
+    // made in `paths`' scratch folder.
+    Audition(const TrimSession &trim, MMControl &trimPlayer, const AppPaths &paths, ClipEditorPanel &panel,
+             ClipTrimmer &trimmer);
     ~Audition() override;
 
     void playFromMarkIn();
@@ -45,7 +49,9 @@ private:
     bool render();
     void ringAgain();
 
-    Workspace &workspace_;
+    const TrimSession &trim_;
+    MMControl &trimPlayer_;
+    QString scratchDir_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;
     MMControl ring_;

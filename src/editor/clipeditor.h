@@ -15,7 +15,8 @@ class TrimWaveform;
 struct EditorNeeds;
 
 // The Audio Edit panel's behaviour: the clip list, the trimming and the
-// list player, over the workspace's clip list and trimming session.
+// list player, over the shared clip list and trimming session. It hands
+// each of its parts only what that part uses.
 class ClipEditor : public QObject {
     Q_OBJECT
 public:

@@ -4,11 +4,8 @@
 #include "core/songfiles.h"
 #include "core/songimport.h"
 #include "core/trimsession.h"
-#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
-#include "platform/mci/mmcontrol.h"
 #include "platform/dialogs/dialogs.h"
-#include "editor/editorneeds.h"
 #include "widgets/jobrunner.h"
 #include "widgets/notices.h"
 
@@ -18,9 +15,11 @@
 #include <QTimer>
 #include <utility>
 
-ClipList::ClipList(const EditorNeeds &needs, ClipEditorPanel &panel)
-    : QObject(&panel), needs_(needs), workspace_(needs.workspace), panel_(panel),
-      cmdopen_(new CommonDialog(&needs.notices.window(), QStringLiteral("cmdopen")))
+ClipList::ClipList(ClipEntries &clips, TrimSession &trim, const SongImporter &importer,
+                   std::function<void()> closePlayers, JobRunner &jobs, const Notices &notices, ClipEditorPanel &panel)
+    : QObject(&panel), clips_(clips), trim_(trim), importer_(importer), closePlayers_(std::move(closePlayers)),
+      jobs_(jobs), notices_(notices), panel_(panel),
+      cmdopen_(new CommonDialog(&notices.window(), QStringLiteral("cmdopen")))
 {
     connect(panel_.CmdAdd, &QPushButton::clicked, this, &ClipList::CmdAdd_Click);
     connect(panel_.Cmdremove, &QPushButton::clicked, this, &ClipList::Cmdremove_Click);
@@ -34,19 +33,18 @@ ClipList::ClipList(const EditorNeeds &needs, ClipEditorPanel &panel)
 
     // The one place where List1 follows the clip list; the selection stays
     // the view's own, and following the list never runs the selection handler.
-    ClipEntries &clips = workspace_.clips();
     QListWidget *list = panel_.List1;
-    connect(&clips, &ClipEntries::inserted, this, [this, list, &clips](int row) {
+    connect(&clips_, &ClipEntries::inserted, this, [this, list](int row) {
         quiet_ = true;
-        list->insertItem(row, clips.at(row).name);
+        list->insertItem(row, clips_.at(row).name);
         quiet_ = false;
     });
-    connect(&clips, &ClipEntries::removed, this, [this, list](int row) {
+    connect(&clips_, &ClipEntries::removed, this, [this, list](int row) {
         quiet_ = true;
         delete list->takeItem(row);
         quiet_ = false;
     });
-    connect(&clips, &ClipEntries::moved, this, [this, list](int from, int to) {
+    connect(&clips_, &ClipEntries::moved, this, [this, list](int from, int to) {
         quiet_ = true;
         const bool wasSelected = list->currentRow() == from;
         list->insertItem(to, list->takeItem(from));
@@ -102,7 +100,7 @@ void ClipList::importNext()
             refused_ << next.path;
             continue;
         }
-        if (needs_.jobs.running()) {
+        if (jobs_.running()) {
             // Another long job holds the runner: this song waits for its end.
             queued_.prepend(next);
             QTimer::singleShot(100, this, &ClipList::importNext);
@@ -113,27 +111,27 @@ void ClipList::importNext()
     }
     importing_ = false;
     if (!refused_.isEmpty())
-        needs_.notices.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
-                                        .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
-                                    std::exchange(refused_, {}).join(QLatin1Char('\n')),
-                                {}, {}, false});
+        notices_.fail(Failure{QStringLiteral("Only songs and videos (%1) can be added to the list. Not added:\n")
+                                      .arg(songExtensions().join(QStringLiteral(", ")).toUpper()) +
+                                  std::exchange(refused_, {}).join(QLatin1Char('\n')),
+                              {}, {}, false});
 }
 
 bool ClipList::startImport(const QString &songPath, bool wav)
 {
-    const SongImporter importer(workspace_.clips(), workspace_.paths(), workspace_.audio(), workspace_.decoder());
-    const Result<ClipImport> planned = importer.plan(songPath, wav);
+    const Result<ClipImport> planned = importer_.plan(songPath, wav);
     if (!planned) {
-        needs_.notices.fail(planned.failure());
+        notices_.fail(planned.failure());
         return false;
     }
     const ClipImport import = planned.value();
-    return needs_.jobs.run(
-        QString(), [importer, import](const JobRunner::Progress &progress) { return importer.make(import, progress); },
-        [this, importer, import](const Outcome &made) {
-            importer.finish(import, made.ok());
+    return jobs_.run(
+        QString(),
+        [importer = importer_, import](const JobRunner::Progress &progress) { return importer.make(import, progress); },
+        [this, import](const Outcome &made) {
+            importer_.finish(import, made.ok());
             if (!made)
-                needs_.notices.fail(made.failure());
+                notices_.fail(made.failure());
             importNext();
         });
 }
@@ -142,23 +140,24 @@ void ClipList::moveSelected(int step)
 {
     const int from = panel_.List1->currentRow();
     const int to = from + step;
-    if (from < 0 || to < 0 || to >= workspace_.clips().count())
+    if (from < 0 || to < 0 || to >= clips_.count())
         return;
-    workspace_.clips().move(from, to);
+    clips_.move(from, to);
 }
 
 void ClipList::Cmdremove_Click()
 {
-    workspace_.closePlayers();
+    closePlayers_();
     QListWidget *list = panel_.List1;
     const int row = list->currentRow();
     if (row >= 0) {
-        const QString name = workspace_.clips().at(row).name;
+        const QString name = clips_.at(row).name;
         const dialogs::Answer answer =
-            dialogs::MsgBox(&needs_.notices.window(), QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
+            dialogs::MsgBox(&notices_.window(),
+                            QStringLiteral("Are you sure you want to delete ") + name + QStringLiteral(" ?"),
                             dialogs::Buttons::YesNo, QStringLiteral("Deleting"));
         if (answer == dialogs::Answer::Yes) {
-            workspace_.clips().removeAt(row);
+            clips_.removeAt(row);
             selectQuietly(-1);
         }
     }
@@ -167,14 +166,9 @@ void ClipList::Cmdremove_Click()
 
 void ClipList::List1_Click()
 {
-    MMControl &edit = workspace_.trimPlayer();
-    MMControl &player = workspace_.listPlayer();
-    edit.setCommand(QStringLiteral("Stop"));
-    player.setCommand(QStringLiteral("Stop"));
-    edit.setCommand(QStringLiteral("close"));
-    player.setCommand(QStringLiteral("close"));
+    closePlayers_();
     panel_.startListPlaying();
     // A selection ends a trimming session: Done cannot cut this entry with
     // the marks of the clip opened before.
-    workspace_.trim().end();
+    trim_.end();
 }

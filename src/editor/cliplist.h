@@ -1,21 +1,28 @@
 #pragma once
+#include "core/songimport.h"
+
 #include <QObject>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 class ClipEditorPanel;
+class ClipEntries;
 class CommonDialog;
-struct EditorNeeds;
-class Workspace;
+class JobRunner;
+class Notices;
+class TrimSession;
 
 // The clip list's handlers: import of songs as clips, removal, selection,
 // moving an entry up or down. The entries themselves live in the
-// workspace's ClipEntries; List1 shows them.
+// ClipEntries; List1 shows them.
 class ClipList : public QObject {
     Q_OBJECT
 public:
-    ClipList(const EditorNeeds &needs, ClipEditorPanel &panel);
-
+    // Songs become clips through `importer` on `jobs`; a removal or a
+    // selection first runs `closePlayers`, so that no player holds a clip.
+    ClipList(ClipEntries &clips, TrimSession &trim, const SongImporter &importer, std::function<void()> closePlayers,
+             JobRunner &jobs, const Notices &notices, ClipEditorPanel &panel);
 
     void CmdAdd_Click();
     void Cmdremove_Click();
@@ -48,8 +55,12 @@ private:
     // selection and the list player's next entry follow it.
     void moveSelected(int step);
 
-    const EditorNeeds &needs_;
-    Workspace &workspace_;
+    ClipEntries &clips_;
+    TrimSession &trim_;
+    const SongImporter importer_;
+    const std::function<void()> closePlayers_;
+    JobRunner &jobs_;
+    const Notices &notices_;
     ClipEditorPanel &panel_;
     CommonDialog *cmdopen_;
     bool quiet_ = false;

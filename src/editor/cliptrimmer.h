@@ -2,17 +2,23 @@
 #include <QObject>
 #include <QString>
 
+struct AppPaths;
+class ClipAnalysis;
 class ClipEditorPanel;
-struct EditorNeeds;
-class Workspace;
+class MMControl;
+class Notices;
+class TrimSession;
 
 // The trimming frame's handlers: open a clip in the trimming player, play,
 // jump, take the marks, and cut. What is open and the marks live in the
-// workspace's TrimSession; the frame shows them.
+// TrimSession; the frame shows them.
 class ClipTrimmer : public QObject {
     Q_OBJECT
 public:
-    ClipTrimmer(const EditorNeeds &needs, ClipEditorPanel &panel);
+    // The clip plays on `trimPlayer`; opening one stops and closes
+    // `listPlayer`. Marks snap to the beats of `analysis`.
+    ClipTrimmer(TrimSession &trim, const ClipAnalysis &analysis, MMControl &trimPlayer, MMControl &listPlayer,
+                const AppPaths &paths, const Notices &notices, ClipEditorPanel &panel);
 
     void List1_DblClick();
     void CmdEditPlay_Click();
@@ -44,8 +50,12 @@ private:
     // The mark at the player's position, shown in `label`.
     int takeMark(class QLabel *label) const;
 
-    const EditorNeeds &needs_;
-    Workspace &workspace_;
+    TrimSession &trim_;
+    const ClipAnalysis &analysis_;
+    MMControl &trimPlayer_;
+    MMControl &listPlayer_;
+    const AppPaths &paths_;
+    const Notices &notices_;
     ClipEditorPanel &panel_;
     bool quiet_ = false;
 };

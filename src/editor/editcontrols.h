@@ -3,9 +3,10 @@
 
 #include <QObject>
 
+class BusyWindow;
 class ClipEditorPanel;
-struct EditorNeeds;
-class Workspace;
+class Notices;
+class TrimSession;
 
 // The trimming frame's edit controls over the trimming session: undo and
 // redo of the clip's edits, its loudness, the fade lengths Done applies,
@@ -13,7 +14,7 @@ class Workspace;
 class ClipEditControls : public QObject {
     Q_OBJECT
 public:
-    ClipEditControls(const EditorNeeds &needs, ClipEditorPanel &panel);
+    ClipEditControls(TrimSession &trim, BusyWindow &busy, const Notices &notices, ClipEditorPanel &panel);
 
     void CmdUndo_Click();
     void CmdRedo_Click();
@@ -28,8 +29,9 @@ private:
     void report(const Outcome &outcome);
     void takeFades();
 
-    const EditorNeeds &needs_;
-    Workspace &workspace_;
+    TrimSession &trim_;
+    BusyWindow &busy_;
+    const Notices &notices_;
     ClipEditorPanel &panel_;
     // Mark In, kept apart from panel_ because the filter still sees its
     // events while the panel is being destroyed.

@@ -2,7 +2,6 @@
 
 #include "core/cliplist.h"
 #include "core/trimsession.h"
-#include "core/workspace.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliplist.h"
 #include "platform/dialogs/dialogs.h"
@@ -13,8 +12,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-ListPlayer::ListPlayer(Workspace &workspace, QWidget &window, ClipEditorPanel &panel, ClipList &list)
-    : QObject(&panel), workspace_(workspace), window_(window), panel_(panel), list_(list), timer1_(new QTimer(this))
+ListPlayer::ListPlayer(const ClipEntries &clips, const TrimSession &trim, MMControl &player, QWidget &window,
+                       ClipEditorPanel &panel, ClipList &list)
+    : QObject(&panel), clips_(clips), trim_(trim), player_(player), window_(window), panel_(panel), list_(list),
+      timer1_(new QTimer(this))
 {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(500);
@@ -25,8 +26,8 @@ ListPlayer::ListPlayer(Workspace &workspace, QWidget &window, ClipEditorPanel &p
     connect(panel_.CmdFoward, &QPushButton::clicked, this, &ListPlayer::CmdFoward_Click);
     connect(panel_.CmdNext, &QPushButton::clicked, this, &ListPlayer::CmdNext_Click);
     connect(panel_.CmdPause, &QPushButton::clicked, this, &ListPlayer::CmdPause_Click);
-    connect(&workspace_.listPlayer(), &MMControl::Done, this, &ListPlayer::MMCPlayList_Done);
-    connect(&workspace_.clips(), &ClipEntries::moved, this, &ListPlayer::followMove);
+    connect(&player_, &MMControl::Done, this, &ListPlayer::MMCPlayList_Done);
+    connect(&clips_, &ClipEntries::moved, this, &ListPlayer::followMove);
 }
 
 void ListPlayer::followMove(int from, int to)
@@ -51,15 +52,14 @@ void ListPlayer::CmdPlay_Click()
 
 void ListPlayer::playitem()
 {
-    MMControl &player = workspace_.listPlayer();
-    if (playIndex_ >= workspace_.clips().count()) {
-        player.setCommand(QStringLiteral("Stop"));
-        player.setCommand(QStringLiteral("Close"));
+    if (playIndex_ >= clips_.count()) {
+        player_.setCommand(QStringLiteral("Stop"));
+        player_.setCommand(QStringLiteral("Close"));
         return;
     }
-    player.setFileName(workspace_.clips().clipFile(playIndex_));
+    player_.setFileName(clips_.clipFile(playIndex_));
     for (const char *word : {"stop", "close", "Open", "play"})
-        player.setCommand(QString::fromLatin1(word));
+        player_.setCommand(QString::fromLatin1(word));
     // Selecting the entry being played must not stop it.
     list_.selectQuietly(playIndex_);
     ++playIndex_;
@@ -83,20 +83,19 @@ void ListPlayer::playNeighbour(int step)
 
 void ListPlayer::CmdPause_Click()
 {
-    MMControl &player = workspace_.listPlayer();
-    if (player.isPlaying())
-        player.setCommand(QStringLiteral("pause"));
-    else if (player.isPaused())
-        player.setCommand(QStringLiteral("resume"));
+    if (player_.isPlaying())
+        player_.setCommand(QStringLiteral("pause"));
+    else if (player_.isPaused())
+        player_.setCommand(QStringLiteral("resume"));
 }
 
-void ListPlayer::CmdStop_Click() { workspace_.listPlayer().setCommand(QStringLiteral("Stop")); }
+void ListPlayer::CmdStop_Click() { player_.setCommand(QStringLiteral("Stop")); }
 
 void ListPlayer::Timer1_Timer()
 {
     const int count = panel_.List1->count();
     const int selected = panel_.List1->currentRow();
-    if (count > 0 && workspace_.trim().mode() != EditMode::Edit)
+    if (count > 0 && trim_.mode() != EditMode::Edit)
         for (QWidget *w : {panel_.CmdFoward, panel_.CmdPause, panel_.CmdPlay, panel_.CmdStop, panel_.CmdNext})
             w->setEnabled(true);
     panel_.CmdNext->setEnabled(!(selected < 0 || selected + 1 == count));

@@ -2,16 +2,21 @@
 #include <QObject>
 
 class ClipEditorPanel;
+class ClipEntries;
 class ClipList;
+class MMControl;
 class QTimer;
-class Workspace;
+class TrimSession;
 
 // The list player: plays from the selected entry, on to the next ones
 // when "Play List" is ticked; its timer keeps the buttons in step.
 class ListPlayer : public QObject {
     Q_OBJECT
 public:
-    ListPlayer(Workspace &workspace, QWidget &window, ClipEditorPanel &panel, ClipList &list);
+    // Plays the clips of `clips` on `player`; its buttons stay off while
+    // `trim` has a clip open for marking.
+    ListPlayer(const ClipEntries &clips, const TrimSession &trim, MMControl &player, QWidget &window,
+               ClipEditorPanel &panel, ClipList &list);
 
     QTimer *Timer1() const { return timer1_; }
     // The entry playitem plays next; -1 until Play.
@@ -33,7 +38,9 @@ private:
     // An entry moved: the one last started keeps its place in the play order.
     void followMove(int from, int to);
 
-    Workspace &workspace_;
+    const ClipEntries &clips_;
+    const TrimSession &trim_;
+    MMControl &player_;
     QWidget &window_;
     ClipEditorPanel &panel_;
     ClipList &list_;

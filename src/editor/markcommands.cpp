@@ -2,7 +2,6 @@
 
 #include "core/clipanalysis.h"
 #include "core/trimsession.h"
-#include "core/workspace.h"
 #include "editor/audition.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
@@ -63,9 +62,9 @@ std::optional<int> neighbouringBeat(const std::vector<int> &beats, int ms, int s
 
 } // namespace
 
-MarkCommands::MarkCommands(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer, TrimWaveform &waveform,
-                           Audition &audition)
-    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), waveform_(waveform),
+MarkCommands::MarkCommands(const TrimSession &trim, const ClipAnalysis &analysis, ClipEditorPanel &panel,
+                           ClipTrimmer &trimmer, TrimWaveform &waveform, Audition &audition)
+    : QObject(&panel), trim_(trim), analysis_(analysis), panel_(panel), trimmer_(trimmer), waveform_(waveform),
       audition_(audition)
 {
     QStringList keys;
@@ -91,8 +90,7 @@ MarkCommands::MarkCommands(Workspace &workspace, ClipEditorPanel &panel, ClipTri
 
 bool MarkCommands::markable() const
 {
-    const TrimSession &trim = workspace_.trim();
-    return panel_.CmdMarkin->isEnabled() && !trim.clipFile().isEmpty() && trim.markIn() && trim.markOut();
+    return panel_.CmdMarkin->isEnabled() && !trim_.clipFile().isEmpty() && trim_.markIn() && trim_.markOut();
 }
 
 void MarkCommands::setMarks(int markIn, int markOut)
@@ -105,8 +103,7 @@ void MarkCommands::setMarksExactly()
 {
     if (!markable())
         return;
-    const TrimSession &trim = workspace_.trim();
-    auto *dialog = new MarksDialog(panel_.window(), *trim.markIn(), *trim.markOut(), trim.clip()->lengthMs);
+    auto *dialog = new MarksDialog(panel_.window(), *trim_.markIn(), *trim_.markOut(), trim_.clip()->lengthMs);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &MarksDialog::marksChosen, this, [this](int in, int out) {
         if (markable())
@@ -119,7 +116,7 @@ void MarkCommands::trimSilence()
 {
     if (!markable())
         return;
-    const Result<std::pair<int, int>> sound = workspace_.trim().audibleMarks();
+    const Result<std::pair<int, int>> sound = trim_.audibleMarks();
     if (!sound) {
         showFailure(panel_.window(), sound.failure());
         return;
@@ -131,20 +128,19 @@ void MarkCommands::nudge(int steps, bool toBeat)
 {
     if (!markable())
         return;
-    const TrimSession &trim = workspace_.trim();
-    const ClipAnalysis &analysis = workspace_.analysis();
-    const MarkSide side = trim.lastMark();
-    const int at = side == MarkSide::In ? *trim.markIn() : *trim.markOut();
+    const MarkSide side = trim_.lastMark();
+    const int at = side == MarkSide::In ? *trim_.markIn() : *trim_.markOut();
     qint64 target = at + qint64(steps) * kNudgeMs;
     if (toBeat) {
-        const bool beatsKnown = analysis.clipFile() == trim.clipFile() && analysis.beatsKnown() && !analysis.beats().empty();
+        const bool beatsKnown =
+            analysis_.clipFile() == trim_.clipFile() && analysis_.beatsKnown() && !analysis_.beats().empty();
         if (!beatsKnown)
             target = at + qint64(steps) * kNoBeatSteps * kNudgeMs;
         else
-            target = neighbouringBeat(analysis.beats(), at, steps).value_or(at);
+            target = neighbouringBeat(analysis_.beats(), at, steps).value_or(at);
     }
-    const int ms = trim.markWithinLimits(side, target);
-    setMarks(side == MarkSide::In ? ms : *trim.markIn(), side == MarkSide::Out ? ms : *trim.markOut());
+    const int ms = trim_.markWithinLimits(side, target);
+    setMarks(side == MarkSide::In ? ms : *trim_.markIn(), side == MarkSide::Out ? ms : *trim_.markOut());
 }
 
 void MarkCommands::addTo(QMenu *menu)

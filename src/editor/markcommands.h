@@ -2,11 +2,12 @@
 #include <QObject>
 
 class Audition;
+class ClipAnalysis;
 class ClipEditorPanel;
 class ClipTrimmer;
 class QMenu;
+class TrimSession;
 class TrimWaveform;
-class Workspace;
 
 // The trimming view's commands on the marks, each by a key on the Audio Edit
 // panel and in the waveform's context menu, while a clip is open for
@@ -18,8 +19,8 @@ class Workspace;
 class MarkCommands : public QObject {
     Q_OBJECT
 public:
-    MarkCommands(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer, TrimWaveform &waveform,
-                 Audition &audition);
+    MarkCommands(const TrimSession &trim, const ClipAnalysis &analysis, ClipEditorPanel &panel, ClipTrimmer &trimmer,
+                 TrimWaveform &waveform, Audition &audition);
 
     void setMarksExactly();
     void trimSilence();
@@ -33,7 +34,8 @@ private:
     bool markable() const;
     void setMarks(int markIn, int markOut);
 
-    Workspace &workspace_;
+    const TrimSession &trim_;
+    const ClipAnalysis &analysis_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;
     TrimWaveform &waveform_;

@@ -2,7 +2,6 @@
 
 #include "core/clipanalysis.h"
 #include "core/trimsession.h"
-#include "core/workspace.h"
 #include "editor/audition.h"
 #include "editor/clipeditorpanel.h"
 #include "editor/cliptrimmer.h"
@@ -35,10 +34,10 @@ const ZoomCommand kZoom[] = {
 
 } // namespace
 
-TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer,
-                           const Audition &audition)
-    : QObject(&panel), workspace_(workspace), panel_(panel), trimmer_(trimmer), audition_(audition),
-      cache_(new PeakCache(this)),
+TrimWaveform::TrimWaveform(const TrimSession &trim, const ClipAnalysis &analysis, const MMControl &trimPlayer,
+                           ClipEditorPanel &panel, ClipTrimmer &trimmer, const Audition &audition)
+    : QObject(&panel), trim_(trim), analysis_(analysis), trimPlayer_(trimPlayer), panel_(panel), trimmer_(trimmer),
+      audition_(audition), cache_(new PeakCache(this)),
       view_(makeControl<WaveformView>(panel.Frame3, QStringLiteral("Waveform"), 1320, 780, 5040, 960))
 {
     connect(cache_, &PeakCache::ready, this, [this](const QString &path) {
@@ -46,7 +45,7 @@ TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTri
             view_->setClip(length_, cache_->request(path));
     });
     // An edit keeps the drawing of the clip as it was until the new peaks are there.
-    connect(&workspace_.trim(), &TrimSession::clipEdited, this, [this](const QString &file) {
+    connect(&trim_, &TrimSession::clipEdited, this, [this](const QString &file) {
         if (file != clip_)
             return;
         if (PeakCache::Peaks peaks = cache_->request(file))
@@ -56,8 +55,7 @@ TrimWaveform::TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTri
     connect(view_, &WaveformView::markMoved, this, [this](WaveformView::Mark which, int dropped) {
         const bool in = which == WaveformView::Mark::In;
         const int ms = trimmer_.markAt(dropped);
-        const TrimSession &trim = workspace_.trim();
-        trimmer_.setMarks(in ? ms : trim.markIn().value_or(0), in ? trim.markOut().value_or(length_) : ms);
+        trimmer_.setMarks(in ? ms : trim_.markIn().value_or(0), in ? trim_.markOut().value_or(length_) : ms);
     });
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this,
@@ -88,7 +86,7 @@ QString TrimWaveform::hint() const
 
 void TrimWaveform::sync()
 {
-    const MMControl *edit = &workspace_.trimPlayer();
+    const MMControl *edit = &trimPlayer_;
     if (!edit->isOpen()) {
         clip_.clear();
         length_ = 0;
@@ -104,16 +102,14 @@ void TrimWaveform::sync()
     }
     // The ringtone plays on its own player; its place in the clip shows.
     view_->setPosition(audition_.ringing() ? audition_.ringPosition() : edit->Position());
-    const TrimSession &trim = workspace_.trim();
-    view_->setMarks(trim.markIn(), trim.markOut());
-    view_->setFades(int(trim.fades().inSeconds * 1000), int(trim.fades().outSeconds * 1000));
-    const ClipAnalysis &analysis = workspace_.analysis();
-    const bool analysed = analysis.clipFile() == clip_;
-    view_->setBeats(analysed ? analysis.beats() : std::vector<int>());
+    view_->setMarks(trim_.markIn(), trim_.markOut());
+    view_->setFades(int(trim_.fades().inSeconds * 1000), int(trim_.fades().outSeconds * 1000));
+    const bool analysed = analysis_.clipFile() == clip_;
+    view_->setBeats(analysed ? analysis_.beats() : std::vector<int>());
     std::vector<std::pair<int, int>> bands;
-    for (const ChorusCandidate &c : analysed ? analysis.chorus() : std::vector<ChorusCandidate>())
+    for (const ChorusCandidate &c : analysed ? analysis_.chorus() : std::vector<ChorusCandidate>())
         bands.emplace_back(int(c.startSec * 1000), int(c.endSec * 1000));
-    view_->setBands(std::move(bands), analysis.currentChorus());
+    view_->setBands(std::move(bands), analysis_.currentChorus());
     // Marks are moved only while they can be taken from the player.
     view_->setEnabled(panel_.CmdMarkin->isEnabled());
 }

@@ -3,12 +3,14 @@
 #include <QTimer>
 
 class Audition;
+class ClipAnalysis;
 class ClipEditorPanel;
-class QMenu;
 class ClipTrimmer;
+class MMControl;
 class PeakCache;
+class QMenu;
+class TrimSession;
 class WaveformView;
-class Workspace;
 
 // The waveform of the clip open in the trimming player, in the free room of
 // the "Edit Song" frame: it follows the player and the marks, a click plays
@@ -17,7 +19,8 @@ class Workspace;
 class TrimWaveform : public QObject {
     Q_OBJECT
 public:
-    TrimWaveform(Workspace &workspace, ClipEditorPanel &panel, ClipTrimmer &trimmer, const Audition &audition);
+    TrimWaveform(const TrimSession &trim, const ClipAnalysis &analysis, const MMControl &trimPlayer,
+                 ClipEditorPanel &panel, ClipTrimmer &trimmer, const Audition &audition);
 
     WaveformView *view() const { return view_; }
     PeakCache &cache() const { return *cache_; }
@@ -37,7 +40,9 @@ private:
     // What a newcomer does next, shown while no clip is open.
     QString hint() const;
 
-    Workspace &workspace_;
+    const TrimSession &trim_;
+    const ClipAnalysis &analysis_;
+    const MMControl &trimPlayer_;
     ClipEditorPanel &panel_;
     ClipTrimmer &trimmer_;
     const Audition &audition_;

@@ -58,7 +58,18 @@ constexpr ToolbarButton kToolbar[] = {
 
 Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     : QWidget(parent), workspace_(new Workspace(paths, this)), busy_(*this), jobs_(busy_), text1_(new QLineEdit(this)),
-      notices_(*this, terminate), editorNeeds_{*workspace_, busy_, jobs_, notices_}
+      notices_(*this, terminate),
+      editorNeeds_{workspace_->clips(),
+                   workspace_->trim(),
+                   workspace_->analysis(),
+                   workspace_->trimPlayer(),
+                   workspace_->listPlayer(),
+                   [this] { workspace_->closePlayers(); },
+                   workspace_->paths(),
+                   SongImporter(workspace_->clips(), workspace_->paths(), workspace_->audio(), workspace_->decoder()),
+                   busy_,
+                   jobs_,
+                   notices_}
 {
     setObjectName(QStringLiteral("Frmmain"));
     setWindowTitle(applicationTitle());
@@ -95,7 +106,8 @@ Frmmain::Frmmain(const AppPaths &paths, QWidget *parent)
     recorderRelease = [this] { recorderSetup_->release(); };
     frameRec_ = recorder;
     // The converter's song becomes a clip of the list as an import's does.
-    frameConvert_ = new ConverterPanel({ws.settings(), SongImporter(ws.clips(), ws.paths(), ws.audio(), ws.decoder()), jobs_, ws.encoder(), busy_, notices_}, this);
+    frameConvert_ =
+        new ConverterPanel({ws.settings(), editorNeeds_.importer, jobs_, ws.encoder(), busy_, notices_}, this);
     settingPanel_ = new SettingsPanel(workspace_->settings(), paths.settingsFile, this);
     aboutPanel_ = new AboutPanel(this);
 
@@ -236,10 +248,7 @@ void Frmmain::Form_Unload()
     if (shutDown_)
         return;
     shutDown_ = true;
-    MMCEdit()->setCommand(QStringLiteral("stop"));
-    MMCPlayList()->setCommand(QStringLiteral("stop"));
-    MMCEdit()->setCommand(QStringLiteral("close"));
-    MMCPlayList()->setCommand(QStringLiteral("close"));
+    workspace_->closePlayers();
     // The session's clip list and the socket of later starts stop first:
     // nothing writes into the folder once it is emptied. The clips' undo
     // history lasts the run only.

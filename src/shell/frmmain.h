@@ -31,8 +31,8 @@ class SettingsPanel;
 class Workspace;
 
 // The main window: toolbar and five panels over one Workspace. The one place
-// where the features are assembled: each gets the workspace and the window
-// and knows no other feature; the buttons that start one feature's work
+// where the features are assembled: each gets only the parts of the
+// workspace it uses and knows no other feature; the buttons that start one feature's work
 // from another's panel are connected here.
 class Frmmain : public QWidget {
     Q_OBJECT
