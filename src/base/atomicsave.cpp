@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
@@ -24,25 +25,28 @@ QString hiddenNameBeside(const QString &target, const char *suffix)
 }
 } // namespace
 
-AtomicOutput::AtomicOutput(const QString &target) : target_(target)
+Result<AtomicOutput> AtomicOutput::open(const QString &target)
 {
-    const QFileInfo info(target);
-    if (info.isDir()) {
-        error_ = QStringLiteral("it is a folder");
-        return;
-    }
+    if (QFileInfo(target).isDir())
+        return Result<AtomicOutput>::failure(QStringLiteral("it is a folder"));
     int err = EEXIST;
     for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
         const QString path = hiddenNameBeside(target, ".part");
-        fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) {
-            temp_ = path;
-            return;
-        }
+        const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return AtomicOutput(target, path, fd);
         err = errno;
     }
     errno = err;
-    error_ = lastSystemError();
+    return Result<AtomicOutput>::failure(lastSystemError());
+}
+
+AtomicOutput::AtomicOutput(const QString &target, const QString &temp, int fd) : target_(target), temp_(temp), fd_(fd) {}
+
+AtomicOutput::AtomicOutput(AtomicOutput &&other) noexcept
+    : target_(std::move(other.target_)), temp_(std::exchange(other.temp_, QString())),
+      fd_(std::exchange(other.fd_, -1)), device_(std::move(other.device_))
+{
 }
 
 AtomicOutput::~AtomicOutput() { discard(); }
@@ -75,8 +79,9 @@ Outcome AtomicOutput::write(const void *data, size_t size) const
 
 Outcome AtomicOutput::commit()
 {
+    // Committed already; or closed by a commit that failed.
     if (fd_ < 0)
-        return error_.isEmpty() ? Outcome::success() : Outcome::failure(error_);
+        return temp_.isEmpty() ? Outcome::success() : Outcome::failure(QStringLiteral("the file could not be closed"));
     device_.reset();
     const auto systemFailure = [] { return Outcome::failure(lastSystemError()); };
     struct stat old {};
@@ -98,8 +103,26 @@ Outcome AtomicOutput::commit()
     return Outcome::success();
 }
 
+namespace {
+// The bytes of `in` into a new `target`, changed by `finish`; the failure's
+// text is the reason alone.
+Outcome copyInto(int in, qint64 size, const QString &target, const std::function<Outcome(const QString &copy)> &finish)
+{
+    Result<AtomicOutput> opened = AtomicOutput::open(target);
+    if (!opened)
+        return opened.failure();
+    AtomicOutput &out = opened.value();
+    if (Outcome copied = copyFileBytes(in, 0, out.fd(), size); !copied)
+        return copied;
+    if (finish)
+        if (Outcome finished = finish(out.tempPath()); !finished)
+            return finished;
+    return out.commit();
+}
+} // namespace
+
 Outcome copyFileAtomically(const QString &source, const QString &target,
-                           const std::function<QString(const QString &copy)> &finish)
+                           const std::function<Outcome(const QString &copy)> &finish)
 {
     const int in = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
     struct stat inStat {};
@@ -109,25 +132,17 @@ Outcome copyFileAtomically(const QString &source, const QString &target,
             ::close(in);
         return Outcome::failure(QStringLiteral("Cannot read %1: %2").arg(source, why));
     }
-    AtomicOutput out(target);
-    QString why = out.error();
-    if (why.isEmpty())
-        why = copyFileBytes(in, 0, out.fd(), qint64(inStat.st_size)).error();
-    if (why.isEmpty() && finish)
-        why = finish(out.tempPath());
-    if (why.isEmpty())
-        why = out.commit().error();
+    const Outcome copied = copyInto(in, qint64(inStat.st_size), target, finish);
     ::close(in);
-    if (why.isEmpty())
-        return Outcome::success();
-    return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
+    return copied ? copied : Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, copied.error()));
 }
 
 Outcome writeFileAtomically(const QString &target, const QByteArray &bytes)
 {
-    AtomicOutput out(target);
-    if (!out.error().isEmpty())
-        return Outcome::failure(out.error());
+    Result<AtomicOutput> opened = AtomicOutput::open(target);
+    if (!opened)
+        return opened.failure();
+    AtomicOutput &out = opened.value();
     if (const Outcome written = out.write(bytes.constData(), size_t(bytes.size())); !written)
         return written;
     return out.commit();

@@ -14,13 +14,15 @@ class QFile;
 // the object goes.
 class AtomicOutput {
 public:
-    explicit AtomicOutput(const QString &target);
+    // Makes the temporary file; the failure's text is why it could not be
+    // made, alone.
+    static Result<AtomicOutput> open(const QString &target);
+    AtomicOutput(AtomicOutput &&other) noexcept;
     ~AtomicOutput();
     AtomicOutput(const AtomicOutput &) = delete;
     AtomicOutput &operator=(const AtomicOutput &) = delete;
+    AtomicOutput &operator=(AtomicOutput &&) = delete;
 
-    // Empty when the temporary file exists; else why it could not be made.
-    QString error() const { return error_; }
     QString tempPath() const { return temp_; }
     int fd() const { return fd_; } // open for reading and writing, at offset 0
     // Appends at the descriptor's offset.
@@ -36,9 +38,10 @@ public:
     Outcome commit();
 
 private:
+    AtomicOutput(const QString &target, const QString &temp, int fd);
     void discard();
 
-    QString target_, temp_, error_;
+    QString target_, temp_;
     int fd_ = -1;
     std::unique_ptr<QFile> device_;
 };
@@ -50,11 +53,11 @@ Outcome writeFileAtomically(const QString &target, const QByteArray &bytes);
 // Copies the file `source` to `target` through an AtomicOutput: `target` is
 // at every moment either its old content (or absent) or the complete copy.
 // `finish`, when given, changes the complete copy (by its temporary path)
-// before it replaces `target`, and returns the reason when it fails; so
+// before it replaces `target`, its failure's text the reason alone; so
 // `source` may be `target` itself. On failure nothing at `target` changes
 // and the failure says what went wrong, naming the path.
 Outcome copyFileAtomically(const QString &source, const QString &target,
-                           const std::function<QString(const QString &copy)> &finish = {});
+                           const std::function<Outcome(const QString &copy)> &finish = {});
 
 // Gives the complete file `file` the name `name` as well, replacing what was
 // there: a hard link made under a hidden temporary name beside `name` and

@@ -50,12 +50,13 @@ Outcome convertToPcmWav(const QString &source, const QString &target)
     if (blockAlign > 0xFFFF)
         return Outcome::failure(QStringLiteral("%1 has too many channels for a WAV clip.").arg(source));
 
-    AtomicOutput atomic(target);
     const auto cannotWrite = [&](const QString &why) {
         return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(target, why));
     };
-    if (!atomic.error().isEmpty())
-        return cannotWrite(atomic.error());
+    Result<AtomicOutput> opened = AtomicOutput::open(target);
+    if (!opened)
+        return cannotWrite(opened.error());
+    AtomicOutput &atomic = opened.value();
     QIODevice &out = atomic.device();
     WavHeader header = WavHeader::make(channels, quint32(info.samplerate), quint16(sampleBytes * 8), 0,
                                        narrow ? 1 : 3);

@@ -1,5 +1,8 @@
 #pragma once
+#include "base/result.h"
+
 #include <QString>
+#include <memory>
 #include <vector>
 
 struct soxr;
@@ -8,25 +11,23 @@ struct soxr;
 // high quality). Feed the input block by block, then finish() once.
 class Resampler {
 public:
-    Resampler(double inRate, double outRate, unsigned channels);
+    // The failure says why libsoxr would not start.
+    static Result<std::unique_ptr<Resampler>> make(double inRate, double outRate, unsigned channels);
     ~Resampler();
     Resampler(const Resampler &) = delete;
     Resampler &operator=(const Resampler &) = delete;
 
-    bool ok() const { return error_.isEmpty(); }
-    QString error() const { return error_; }
-
     // Converts `frames` frames and appends what comes out to `out`
     // (which is cleared first).
-    bool process(const float *in, size_t frames, std::vector<float> &out);
+    Outcome process(const float *in, size_t frames, std::vector<float> &out);
     // Ends the input and appends the frames still held back to `out`.
-    bool finish(std::vector<float> &out);
+    Outcome finish(std::vector<float> &out);
 
 private:
-    bool run(const float *in, size_t frames, std::vector<float> &out);
+    Resampler(soxr *soxr, double ratio, unsigned channels) : soxr_(soxr), ratio_(ratio), channels_(channels) {}
+    Outcome run(const float *in, size_t frames, std::vector<float> &out);
 
-    soxr *soxr_ = nullptr;
+    soxr *soxr_;
     double ratio_;
     unsigned channels_;
-    QString error_;
 };

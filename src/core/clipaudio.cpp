@@ -32,16 +32,21 @@ qint64 blockFrames(const WavInfo &info, const PcmFormat &to)
 // The conversion of one clip, block by block.
 class ClipConverter {
 public:
-    ClipConverter(const WavInfo &info, const PcmFormat &to) : from_(pcmFormatOf(info)), to_(to)
+    // The failure says why the rate cannot be changed.
+    static Result<ClipConverter> make(const WavInfo &info, const PcmFormat &to)
     {
-        if (from_.rate != to_.rate)
-            resampler_ = std::make_unique<Resampler>(from_.rate, to_.rate, to_.channels);
+        ClipConverter converter(pcmFormatOf(info), to);
+        if (converter.from_.rate != to.rate) {
+            Result<std::unique_ptr<Resampler>> resampler = Resampler::make(converter.from_.rate, to.rate, to.channels);
+            if (!resampler)
+                return resampler.failure();
+            converter.resampler_ = resampler.take();
+        }
+        return converter;
     }
 
-    QString error() const { return resampler_ && !resampler_->ok() ? resampler_->error() : QString(); }
-
     // Converts `frames` frames of raw input; the result is in bytes().
-    bool convert(const char *raw, qint64 frames)
+    Outcome convert(const char *raw, qint64 frames)
     {
         decoded_.resize(size_t(frames * from_.channels));
         samplesToFloat(raw, from_.sample, frames * from_.channels, decoded_.data());
@@ -49,25 +54,31 @@ public:
         remapChannels(decoded_.data(), from_.channels, mapped_.data(), to_.channels, frames);
         if (!resampler_)
             return encode(mapped_);
-        return resampler_->process(mapped_.data(), size_t(frames), resampled_) && encode(resampled_);
+        if (Outcome resampled = resampler_->process(mapped_.data(), size_t(frames), resampled_); !resampled)
+            return resampled;
+        return encode(resampled_);
     }
     // The frames a resampler still holds after the last block.
-    bool finish()
+    Outcome finish()
     {
-        if (resampler_)
-            return resampler_->finish(resampled_) && encode(resampled_);
         bytes_.clear();
-        return true;
+        if (!resampler_)
+            return Outcome::success();
+        if (Outcome resampled = resampler_->finish(resampled_); !resampled)
+            return resampled;
+        return encode(resampled_);
     }
 
     const std::vector<char> &bytes() const { return bytes_; }
 
 private:
-    bool encode(const std::vector<float> &samples)
+    ClipConverter(const PcmFormat &from, const PcmFormat &to) : from_(from), to_(to) {}
+
+    Outcome encode(const std::vector<float> &samples)
     {
         bytes_.resize(samples.size() * size_t(bytesPerSample(to_.sample)));
         samplesFromFloat(samples.data(), qint64(samples.size()), to_.sample, bytes_.data());
-        return true;
+        return Outcome::success();
     }
 
     PcmFormat from_, to_;
@@ -93,20 +104,21 @@ Outcome readAt(int fd, qint64 offset, char *buffer, qint64 size)
 
 Result<qint64> appendConverted(int inFd, const WavInfo &info, const PcmFormat &to, int outFd)
 {
-    ClipConverter converter(info, to);
+    Result<ClipConverter> made = ClipConverter::make(info, to);
+    if (!made)
+        return made.failure();
+    ClipConverter &converter = made.value();
     const qint64 block = blockFrames(info, to);
     std::vector<char> raw(size_t(block * info.blockAlign));
     qint64 written = 0;
     // Writes the converted block.
-    const auto put = [&](bool converted) {
+    const auto put = [&](const Outcome &converted) {
         if (!converted)
-            return Outcome::failure(converter.error());
+            return converted;
         const std::vector<char> &out = converter.bytes();
         written += qint64(out.size());
         return writeAll(outFd, out.data(), qint64(out.size()));
     };
-    if (!converter.error().isEmpty())
-        return Result<qint64>::failure(converter.error());
     for (qint64 frame = 0; frame < info.frames(); frame += block) {
         const qint64 frames = std::min(block, info.frames() - frame);
         Outcome step = readAt(inFd, info.dataOffset + frame * info.blockAlign, raw.data(), frames * info.blockAlign);

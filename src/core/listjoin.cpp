@@ -202,9 +202,10 @@ Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &
     PcmFormat format;
     if (const QString why = planJoin(clipFilesOf(clipNames, paths), paths.concatFile(), &clips, &format); !why.isEmpty())
         return failure(why);
-    AtomicOutput out(target);
-    if (!out.error().isEmpty())
-        return failure(QStringLiteral("Cannot write %1: %2").arg(target, out.error()));
+    Result<AtomicOutput> opened = AtomicOutput::open(target);
+    if (!opened)
+        return failure(QStringLiteral("Cannot write %1: %2").arg(target, opened.error()));
+    AtomicOutput &out = opened.value();
     const Result<qint64> written = writeJoin(out.fd(), target, clips, format, {});
     if (!written)
         return written;

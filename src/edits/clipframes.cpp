@@ -69,9 +69,10 @@ Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ra
     QFile in(clipFile);
     if (!in.open(QIODevice::ReadOnly))
         return Outcome::failure(unchanged(clipFile, in.errorString()));
-    AtomicOutput atomic(clipFile);
-    if (!atomic.error().isEmpty())
-        return Outcome::failure(unchanged(clipFile, atomic.error()));
+    Result<AtomicOutput> opened = AtomicOutput::open(clipFile);
+    if (!opened)
+        return Outcome::failure(unchanged(clipFile, opened.error()));
+    AtomicOutput &atomic = opened.value();
     QFile &out = atomic.device();
 
     const SampleFormat format = info.sampleFormat();

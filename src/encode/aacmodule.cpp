@@ -12,8 +12,8 @@ namespace {
 
 using MakeWriter = FloatEncoder *(*)();
 
-// The module's factory, or null with *error set.
-MakeWriter writerFactory(QString *error)
+// The module's factory, or why it cannot be loaded.
+Result<MakeWriter> writerFactory()
 {
     static std::once_flag once;
     static MakeWriter make = nullptr;
@@ -30,18 +30,18 @@ MakeWriter writerFactory(QString *error)
             loadError = QStringLiteral("the AAC encoder %1 cannot be loaded (%2)").arg(path, QString::fromLocal8Bit(why ? why : "no entry"));
         }
     });
-    *error = loadError;
+    if (!make)
+        return Result<MakeWriter>::failure(loadError);
     return make;
 }
 
 } // namespace
 
-QString encodeAacMp4(const EncodeTarget &target)
+Outcome encodeAacMp4(const EncodeTarget &target)
 {
-    QString error;
-    const MakeWriter make = writerFactory(&error);
+    const Result<MakeWriter> make = writerFactory();
     if (!make)
-        return error;
-    const std::unique_ptr<FloatEncoder> writer(make());
+        return make.failure();
+    const std::unique_ptr<FloatEncoder> writer(make.value()());
     return runFloatEncoder(target, *writer, kM4rRate, kM4rChannels);
 }

@@ -54,17 +54,17 @@ struct MuxerFree {
 class AacMp4Writer : public FloatEncoder {
 public:
     void expectFrames(qint64 frames) override { expected_ = frames; }
-    QString open(const QString &path, int rate, int channels) override;
+    Outcome open(const QString &path, int rate, int channels) override;
     // Appends interleaved stereo frames, encoding every full AAC frame.
-    QString write(const float *frames, qint64 count) override;
+    Outcome write(const float *frames, qint64 count) override;
     // Encodes the frames still held, drains the encoder, closes the file.
-    QString finish() override;
+    Outcome finish() override;
 
 private:
-    QString sendFrame(AVFrame *frame);
-    QString encode(const float *frames, qint64 count);
-    QString writeGaplessTag();
-    QString fail(const QString &what, int code) { return QStringLiteral("%1 (%2)").arg(what, avError(code)); }
+    Outcome sendFrame(AVFrame *frame);
+    Outcome encode(const float *frames, qint64 count);
+    Outcome writeGaplessTag();
+    Outcome fail(const QString &what, int code) { return Outcome::failure(QStringLiteral("%1 (%2)").arg(what, avError(code))); }
 
     QString path_;
     std::unique_ptr<AVFormatContext, MuxerFree> muxer_;
@@ -80,16 +80,16 @@ private:
     qint64 packets_ = 0;   // AAC frames in the file
 };
 
-QString AacMp4Writer::open(const QString &path, int rate, int channels)
+Outcome AacMp4Writer::open(const QString &path, int rate, int channels)
 {
     if (rate != kM4rRate || channels != kM4rChannels)
-        return QStringLiteral("AAC is written only at 44.1 kHz stereo");
+        return Outcome::failure(QStringLiteral("AAC is written only at 44.1 kHz stereo"));
     // FFmpeg's notes on its work (quantiser averages, the file extension)
     // mean nothing to the user; its errors still show.
     av_log_set_level(AV_LOG_ERROR);
     const AVCodec *codec = avcodec_find_encoder_by_name("aac");
     if (!codec)
-        return QStringLiteral("this FFmpeg has no AAC encoder");
+        return Outcome::failure(QStringLiteral("this FFmpeg has no AAC encoder"));
     AVFormatContext *muxer = nullptr;
     const QByteArray file = QFile::encodeName(path);
     int rc = avformat_alloc_output_context2(&muxer, nullptr, "ipod", file.constData());
@@ -101,7 +101,7 @@ QString AacMp4Writer::open(const QString &path, int rate, int channels)
     packet_.reset(av_packet_alloc());
     stream_ = avformat_new_stream(muxer, nullptr);
     if (!codec_ || !frame_ || !packet_ || !stream_)
-        return QStringLiteral("out of memory");
+        return Outcome::failure(QStringLiteral("out of memory"));
 
     AVCodecContext *c = codec_.get();
     c->sample_fmt = AV_SAMPLE_FMT_FLTP;
@@ -141,10 +141,10 @@ QString AacMp4Writer::open(const QString &path, int rate, int channels)
         const std::vector<float> silence(size_t(lead_ * kM4rChannels), 0.0f);
         return encode(silence.data(), lead_);
     }
-    return {};
+    return Outcome::success();
 }
 
-QString AacMp4Writer::sendFrame(AVFrame *frame)
+Outcome AacMp4Writer::sendFrame(AVFrame *frame)
 {
     int rc = avcodec_send_frame(codec_.get(), frame);
     if (rc < 0)
@@ -162,16 +162,16 @@ QString AacMp4Writer::sendFrame(AVFrame *frame)
         return fail(QStringLiteral("the AAC encoder failed"), rc);
     if (muxer_->pb->error < 0)
         return fail(QStringLiteral("writing failed"), muxer_->pb->error);
-    return {};
+    return Outcome::success();
 }
 
-QString AacMp4Writer::write(const float *frames, qint64 count)
+Outcome AacMp4Writer::write(const float *frames, qint64 count)
 {
     written_ += count;
     return encode(frames, count);
 }
 
-QString AacMp4Writer::encode(const float *frames, qint64 count)
+Outcome AacMp4Writer::encode(const float *frames, qint64 count)
 {
     AVFrame *f = frame_.get();
     while (count > 0) {
@@ -194,24 +194,24 @@ QString AacMp4Writer::encode(const float *frames, qint64 count)
             f->pts = pts_;
             pts_ += filled_;
             filled_ = 0;
-            if (const QString why = sendFrame(f); !why.isEmpty())
-                return why;
+            if (Outcome sent = sendFrame(f); !sent)
+                return sent;
         }
     }
-    return {};
+    return Outcome::success();
 }
 
-QString AacMp4Writer::finish()
+Outcome AacMp4Writer::finish()
 {
     if (filled_ > 0) {
         // The encoder takes a short last frame.
         frame_->nb_samples = filled_;
         frame_->pts = pts_;
-        if (const QString why = sendFrame(frame_.get()); !why.isEmpty())
-            return why;
+        if (Outcome sent = sendFrame(frame_.get()); !sent)
+            return sent;
     }
-    if (const QString why = sendFrame(nullptr); !why.isEmpty())
-        return why;
+    if (Outcome sent = sendFrame(nullptr); !sent)
+        return sent;
     int rc = av_write_trailer(muxer_.get());
     if (rc < 0)
         return fail(QStringLiteral("the MP4 index cannot be written"), rc);
@@ -222,12 +222,12 @@ QString AacMp4Writer::finish()
 
 // iTunSMPB: the frames before the sound (the priming), those after it, and
 // the sound's own count, in the hexadecimal layout players read.
-QString AacMp4Writer::writeGaplessTag()
+Outcome AacMp4Writer::writeGaplessTag()
 {
     const qint64 priming = lead_ + codec_->initial_padding;
     const qint64 remainder = packets_ * codec_->frame_size - priming - written_;
     if (remainder < 0)
-        return QStringLiteral("the AAC encoder gave fewer frames than it was given");
+        return Outcome::failure(QStringLiteral("the AAC encoder gave fewer frames than it was given"));
     QString value = QStringLiteral(" 00000000 %1 %2 %3")
                         .arg(priming, 8, 16, QLatin1Char('0'))
                         .arg(remainder, 8, 16, QLatin1Char('0'))
@@ -237,12 +237,12 @@ QString AacMp4Writer::writeGaplessTag()
         value += QStringLiteral(" 00000000");
     TagLib::MP4::File file(QFile::encodeName(path_).constData(), false);
     if (!file.isValid())
-        return QStringLiteral("the MP4 file just written cannot be read back");
+        return Outcome::failure(QStringLiteral("the MP4 file just written cannot be read back"));
     file.tag()->setItem("----:com.apple.iTunes:iTunSMPB",
                         TagLib::MP4::Item(TagLib::StringList(TagLib::String(value.toStdString()))));
     if (!file.save())
-        return QStringLiteral("writing failed");
-    return {};
+        return Outcome::failure(QStringLiteral("writing failed"));
+    return Outcome::success();
 }
 
 } // namespace

@@ -15,7 +15,7 @@ QString cannotSave(const QString &path, const QString &reason)
     return QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString encode(RingtoneFormat format, const EncodeTarget &target)
+Outcome encode(RingtoneFormat format, const EncodeTarget &target)
 {
     switch (format) {
     case RingtoneFormat::M4r: return encodeAacMp4(target);
@@ -25,7 +25,7 @@ QString encode(RingtoneFormat format, const EncodeTarget &target)
     case RingtoneFormat::Flac:
     case RingtoneFormat::Wav: return encodeLossless(target);
     }
-    return QStringLiteral("unknown format");
+    return Outcome::failure(QStringLiteral("unknown format"));
 }
 
 } // namespace
@@ -39,21 +39,29 @@ std::optional<double> ringtoneLimitSeconds(RingtoneFormat format)
 
 namespace {
 
-Outcome run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
+// A failure's text is the reason alone.
+Outcome save(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
 {
     WavSource source;
-    if (const QString why = source.open(job.wavPath, job.keepSeconds, job.fadeOutSeconds); !why.isEmpty())
-        return Outcome::failure(cannotSave(job.outPath, why));
-    AtomicOutput out(job.outPath);
-    if (!out.error().isEmpty())
-        return Outcome::failure(cannotSave(job.outPath, out.error()));
+    if (Outcome opened = source.open(job.wavPath, job.keepSeconds, job.fadeOutSeconds); !opened)
+        return opened;
+    Result<AtomicOutput> opened = AtomicOutput::open(job.outPath);
+    if (!opened)
+        return opened.failure();
+    AtomicOutput &out = opened.value();
     const EncodeProgress goOn = progress ? progress : [](double) { return true; };
-    QString why = encode(job.format, EncodeTarget{source, out, goOn, job});
-    if (why.isEmpty() && tagged)
-        why = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath));
-    if (why.isEmpty())
-        why = out.commit().error();
-    return why.isEmpty() ? Outcome::success() : Outcome::failure(cannotSave(job.outPath, why));
+    if (Outcome encoded = encode(job.format, EncodeTarget{source, out, goOn, job}); !encoded)
+        return encoded;
+    if (tagged)
+        if (Outcome tags = saveTags(out.tempPath(), job.format, tagsForOutput(job.tags, job.outPath)); !tags)
+            return tags;
+    return out.commit();
+}
+
+Outcome run(const EncodeJob &job, const EncodeProgress &progress, bool tagged)
+{
+    const Outcome saved = save(job, progress, tagged);
+    return saved ? saved : Outcome::failure(cannotSave(job.outPath, saved.error()));
 }
 
 } // namespace

@@ -20,38 +20,55 @@ FloatStream::FloatStream(WavSource &source, int rate, int channels)
     : source_(source), rate_(rate ? rate : source.rate()),
       channels_(channels ? channels : source.channels())
 {
-    if (source.channels() > 2 || channels_ > 2 || channels_ < source.channels()) {
-        fail(QStringLiteral("%1 channels cannot be saved in this format (only mono or stereo)").arg(source.channels()));
-        return;
-    }
     read_.resize(size_t(kBlockFrames * source.channels()));
     frames_ = source.frames();
-    if (rate_ == source.rate())
-        return;
-    frames_ = (source.frames() * rate_ + source.rate() / 2) / source.rate();
-    resampler_ = std::make_unique<Resampler>(source.rate(), rate_, unsigned(channels_));
-    if (!resampler_->ok())
-        fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
+    if (rate_ != source.rate())
+        frames_ = (source.frames() * rate_ + source.rate() / 2) / source.rate();
 }
 
 FloatStream::~FloatStream() = default;
 
-bool FloatStream::fail(const QString &why)
+namespace {
+Failure rateNotChanged(const Failure &why)
 {
-    if (error_.isEmpty())
-        error_ = why;
-    return false;
+    return Failure(QStringLiteral("the sample rate cannot be changed (%1)").arg(why.text));
+}
+} // namespace
+
+Result<std::unique_ptr<FloatStream>> FloatStream::make(WavSource &source, int rate, int channels)
+{
+    std::unique_ptr<FloatStream> stream(new FloatStream(source, rate, channels));
+    if (source.channels() > 2 || stream->channels_ > 2 || stream->channels_ < source.channels())
+        return Failure(QStringLiteral("%1 channels cannot be saved in this format (only mono or stereo)").arg(source.channels()));
+    if (stream->rate_ != source.rate()) {
+        Result<std::unique_ptr<Resampler>> resampler = Resampler::make(source.rate(), stream->rate_, unsigned(stream->channels_));
+        if (!resampler)
+            return rateNotChanged(resampler.failure());
+        stream->resampler_ = resampler.take();
+    }
+    return stream;
 }
 
 double FloatStream::fraction() const { return source_.fraction(); }
 
-bool FloatStream::next(const float *&frames, qint64 &count)
+Result<qint64> FloatStream::next(const float *&frames)
 {
-    if (!error_.isEmpty() || ended_)
-        return false;
-    const qint64 got = source_.read(read_.data(), kBlockFrames);
-    if (got < 0)
-        return fail(source_.error());
+    // The filter may hold a whole block back: the stream goes on until it
+    // gives frames or ends.
+    while (!ended_) {
+        const Result<qint64> count = nextBlock(frames);
+        if (!count || count.value() > 0)
+            return count;
+    }
+    return qint64(0);
+}
+
+Result<qint64> FloatStream::nextBlock(const float *&frames)
+{
+    const Result<qint64> read = source_.read(read_.data(), kBlockFrames);
+    if (!read)
+        return read;
+    const qint64 got = read.value();
     const float *block = read_.data();
     if (channels_ == 2 && source_.channels() == 1) {
         mapped_.resize(size_t(got) * 2);
@@ -62,22 +79,20 @@ bool FloatStream::next(const float *&frames, qint64 &count)
     ended_ = got == 0;
     if (!resampler_) {
         frames = block;
-        count = got;
-        return !ended_;
+        return got;
     }
     // The end flushes what the filter still holds.
-    if (!(ended_ ? resampler_->finish(resampled_) : resampler_->process(block, size_t(got), resampled_)))
-        return fail(QStringLiteral("the sample rate cannot be changed (%1)").arg(resampler_->error()));
+    if (const Outcome made = ended_ ? resampler_->finish(resampled_) : resampler_->process(block, size_t(got), resampled_); !made)
+        return rateNotChanged(made.failure());
     // The filter gives a frame more or less than the length at the new rate:
     // the stream is held to that length, so that a ringtone holds exactly
     // its frames.
     if (ended_)
         resampled_.resize(size_t(std::max<qint64>(0, frames_ - given_) * channels_));
     frames = resampled_.data();
-    count = std::min(qint64(resampled_.size()) / channels_, frames_ - given_);
+    const qint64 count = std::min(qint64(resampled_.size()) / channels_, frames_ - given_);
     given_ += count;
-    // The flush at the end may still hand out a block.
-    return count > 0 || !ended_;
+    return count;
 }
 
 namespace {
@@ -102,11 +117,12 @@ public:
         filled_.notify_one();
         return true;
     }
-    void end(const QString &error)
+    // The reading side has ended, with this outcome.
+    void end(Outcome outcome)
     {
         std::lock_guard lock(m_);
         ended_ = true;
-        error_ = error;
+        outcome_ = std::move(outcome);
         filled_.notify_one();
     }
     // False at the end of the blocks.
@@ -127,10 +143,10 @@ public:
         stopped_ = true;
         roomLeft_.notify_one();
     }
-    QString error()
+    Outcome outcome()
     {
         std::lock_guard lock(m_);
-        return error_;
+        return outcome_;
     }
 
 private:
@@ -139,7 +155,7 @@ private:
     std::condition_variable filled_, roomLeft_;
     std::deque<Block> blocks_;
     bool ended_ = false, stopped_ = false;
-    QString error_;
+    Outcome outcome_;
 };
 
 } // namespace
@@ -147,34 +163,35 @@ private:
 // Reading and resampling run on a thread of their own while the encoder
 // works on the calling one: on two cores the encoder, by far the larger
 // part, then hardly waits. Progress is reported on the calling thread.
-QString runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int rate, int channels)
+Outcome runFloatEncoder(const EncodeTarget &target, FloatEncoder &encoder, int rate, int channels)
 {
-    FloatStream stream(target.source, rate, channels);
-    if (!stream.error().isEmpty())
-        return stream.error();
+    Result<std::unique_ptr<FloatStream>> made = FloatStream::make(target.source, rate, channels);
+    if (!made)
+        return made.failure();
+    FloatStream &stream = *made.value();
     encoder.expectFrames(stream.frames());
-    if (const QString why = encoder.open(target.out.tempPath(), stream.rate(), stream.channels()); !why.isEmpty())
-        return why;
+    if (Outcome opened = encoder.open(target.out.tempPath(), stream.rate(), stream.channels()); !opened)
+        return opened;
     BlockQueue queue;
     std::thread reader([&] {
         const float *frames = nullptr;
-        qint64 count = 0;
-        while (stream.next(frames, count))
-            if (!queue.push(Block{{frames, frames + count * stream.channels()}, stream.fraction()}))
+        Result<qint64> count = qint64(0);
+        while ((count = stream.next(frames)) && count.value() > 0)
+            if (!queue.push(Block{{frames, frames + count.value() * stream.channels()}, stream.fraction()}))
                 return;
-        queue.end(stream.error());
+        queue.end(count ? Outcome::success() : Outcome(count.failure()));
     });
-    QString why;
+    Outcome written;
     Block block;
-    while (why.isEmpty() && queue.pop(block)) {
+    while (written && queue.pop(block)) {
         if (!target.progress(block.fraction))
-            why = cancelledReason();
+            written = Outcome::failure(cancelledReason());
         else
-            why = encoder.write(block.frames.data(), qint64(block.frames.size()) / stream.channels());
+            written = encoder.write(block.frames.data(), qint64(block.frames.size()) / stream.channels());
     }
     queue.stop();
     reader.join();
-    if (why.isEmpty())
-        why = queue.error();
-    return why.isEmpty() ? encoder.finish() : why;
+    if (written)
+        written = queue.outcome();
+    return written ? encoder.finish() : written;
 }

@@ -43,26 +43,26 @@ QString sndfileError(SNDFILE *file)
 }
 
 template <class Sample, class Writer>
-QString copySamples(const EncodeTarget &target, SNDFILE *out, Writer writeFrames)
+Outcome copySamples(const EncodeTarget &target, SNDFILE *out, Writer writeFrames)
 {
     WavSource &source = target.source;
     std::vector<Sample> block(size_t(4096 * source.channels()));
     while (true) {
         if (!target.progress(source.fraction()))
-            return cancelledReason();
-        const qint64 got = source.read(block.data(), 4096);
-        if (got < 0)
-            return source.error();
-        if (got == 0)
-            return {};
-        if (writeFrames(out, block.data(), got) != got)
-            return sndfileError(out);
+            return Outcome::failure(cancelledReason());
+        const Result<qint64> got = source.read(block.data(), 4096);
+        if (!got)
+            return got.failure();
+        if (got.value() == 0)
+            return Outcome::success();
+        if (writeFrames(out, block.data(), got.value()) != got.value())
+            return Outcome::failure(sndfileError(out));
     }
 }
 
 } // namespace
 
-QString encodeLossless(const EncodeTarget &target)
+Outcome encodeLossless(const EncodeTarget &target)
 {
     WavSource &source = target.source;
     SF_INFO info{};
@@ -70,14 +70,14 @@ QString encodeLossless(const EncodeTarget &target)
     info.channels = source.channels();
     info.format = outputFormat(target.job.format, source.subformat());
     if (!sf_format_check(&info))
-        return QStringLiteral("%1 Hz with %2 channels cannot be stored in this format").arg(info.samplerate).arg(info.channels);
+        return Outcome::failure(QStringLiteral("%1 Hz with %2 channels cannot be stored in this format").arg(info.samplerate).arg(info.channels));
     SNDFILE *out = sf_open(QFile::encodeName(target.out.tempPath()).constData(), SFM_WRITE, &info);
     if (!out)
-        return sndfileError(nullptr);
+        return Outcome::failure(sndfileError(nullptr));
     sf_command(out, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    QString why = source.isFloat() ? copySamples<float>(target, out, sf_writef_float)
-                                   : copySamples<int>(target, out, sf_writef_int);
-    if (sf_close(out) != 0 && why.isEmpty())
-        why = QStringLiteral("the file could not be finished");
-    return why;
+    Outcome copied = source.isFloat() ? copySamples<float>(target, out, sf_writef_float)
+                                      : copySamples<int>(target, out, sf_writef_int);
+    if (sf_close(out) != 0 && copied)
+        return Outcome::failure(QStringLiteral("the file could not be finished"));
+    return copied;
 }

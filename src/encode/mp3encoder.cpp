@@ -80,12 +80,12 @@ public:
         if (lame_)
             lame_close(lame_);
     }
-    QString open(const QString &path, int rate, int channels) override;
-    QString write(const float *frames, qint64 count) override;
-    QString finish() override;
+    Outcome open(const QString &path, int rate, int channels) override;
+    Outcome write(const float *frames, qint64 count) override;
+    Outcome finish() override;
 
 private:
-    QString put(int bytes);
+    Outcome put(int bytes);
 
     const AtomicOutput &out_;
     int kbps_;
@@ -94,12 +94,12 @@ private:
     std::vector<unsigned char> mp3_;
 };
 
-QString Mp3Writer::open(const QString &, int rate, int channels)
+Outcome Mp3Writer::open(const QString &, int rate, int channels)
 {
     channels_ = channels;
     lame_ = lame_init();
     if (!lame_)
-        return QStringLiteral("the MP3 encoder did not start");
+        return Outcome::failure(QStringLiteral("the MP3 encoder did not start"));
     lame_set_num_channels(lame_, channels);
     lame_set_in_samplerate(lame_, rate);
     lame_set_out_samplerate(lame_, rate); // the stream comes at the rate chosen for the MP3
@@ -109,18 +109,18 @@ QString Mp3Writer::open(const QString &, int rate, int channels)
     lame_set_bWriteVbrTag(lame_, 1);
     lame_set_write_id3tag_automatic(lame_, 0); // the tags come afterwards
     if (lame_init_params(lame_) < 0)
-        return QStringLiteral("the MP3 encoder cannot take %1 Hz with %2 channel(s) at %3 kbit/s").arg(rate).arg(channels).arg(kbps_);
-    return {};
+        return Outcome::failure(QStringLiteral("the MP3 encoder cannot take %1 Hz with %2 channel(s) at %3 kbit/s").arg(rate).arg(channels).arg(kbps_));
+    return Outcome::success();
 }
 
-QString Mp3Writer::put(int bytes)
+Outcome Mp3Writer::put(int bytes)
 {
     if (bytes < 0)
-        return QStringLiteral("the MP3 encoder failed (%1)").arg(bytes);
-    return out_.write(mp3_.data(), size_t(bytes)).error();
+        return Outcome::failure(QStringLiteral("the MP3 encoder failed (%1)").arg(bytes));
+    return out_.write(mp3_.data(), size_t(bytes));
 }
 
-QString Mp3Writer::write(const float *frames, qint64 count)
+Outcome Mp3Writer::write(const float *frames, qint64 count)
 {
     // LAME's own bound on what one call can give.
     mp3_.resize(size_t(1.25 * double(count) + 7200));
@@ -130,22 +130,22 @@ QString Mp3Writer::write(const float *frames, qint64 count)
     return put(bytes);
 }
 
-QString Mp3Writer::finish()
+Outcome Mp3Writer::finish()
 {
     mp3_.resize(7200);
-    if (const QString why = put(lame_encode_flush(lame_, mp3_.data(), int(mp3_.size()))); !why.isEmpty())
-        return why;
+    if (Outcome flushed = put(lame_encode_flush(lame_, mp3_.data(), int(mp3_.size()))); !flushed)
+        return flushed;
     // The info frame, now complete, over the placeholder at the start.
     unsigned char tag[2880];
     const size_t size = lame_get_lametag_frame(lame_, tag, sizeof tag);
     if (size > 0 && size <= sizeof tag && ::pwrite(out_.fd(), tag, size, 0) != ssize_t(size))
-        return lastSystemError();
-    return {};
+        return Outcome::failure(lastSystemError());
+    return Outcome::success();
 }
 
 } // namespace
 
-QString encodeMp3(const EncodeTarget &target)
+Outcome encodeMp3(const EncodeTarget &target)
 {
     const int kbps = target.job.mp3BitRate;
     const int channels = target.source.channels();

@@ -17,20 +17,20 @@ class OpusWriter : public FloatEncoder {
 public:
     OpusWriter(const AtomicOutput &out, int sourceBits) : out_(out), sourceBits_(sourceBits) {}
     ~OpusWriter() override;
-    QString open(const QString &path, int rate, int channels) override;
-    QString write(const float *frames, qint64 count) override;
-    QString finish() override;
+    Outcome open(const QString &path, int rate, int channels) override;
+    Outcome write(const float *frames, qint64 count) override;
+    Outcome finish() override;
 
 private:
     static int writePage(void *self, const unsigned char *data, opus_int32 size);
     static int closeStream(void *) { return 0; }
-    QString failed(const QString &what, int code) const;
+    Outcome failed(const QString &what, int code) const;
 
     const AtomicOutput &out_;
     int sourceBits_;
     OggOpusComments *comments_ = nullptr;
     OggOpusEnc *encoder_ = nullptr;
-    QString writeError_;
+    Outcome written_; // of the last page
 };
 
 OpusWriter::~OpusWriter()
@@ -44,23 +44,23 @@ OpusWriter::~OpusWriter()
 int OpusWriter::writePage(void *self, const unsigned char *data, opus_int32 size)
 {
     auto *writer = static_cast<OpusWriter *>(self);
-    writer->writeError_ = writer->out_.write(data, size_t(size)).error();
-    return writer->writeError_.isEmpty() ? 0 : 1;
+    writer->written_ = writer->out_.write(data, size_t(size));
+    return writer->written_ ? 0 : 1;
 }
 
 // A write that failed says why in the system's words.
-QString OpusWriter::failed(const QString &what, int code) const
+Outcome OpusWriter::failed(const QString &what, int code) const
 {
-    if (!writeError_.isEmpty())
-        return writeError_;
-    return QStringLiteral("%1 (%2)").arg(what, QString::fromUtf8(ope_strerror(code)));
+    if (!written_)
+        return written_;
+    return Outcome::failure(QStringLiteral("%1 (%2)").arg(what, QString::fromUtf8(ope_strerror(code))));
 }
 
-QString OpusWriter::open(const QString &, int rate, int channels)
+Outcome OpusWriter::open(const QString &, int rate, int channels)
 {
     comments_ = ope_comments_create();
     if (!comments_)
-        return QStringLiteral("out of memory");
+        return Outcome::failure(QStringLiteral("out of memory"));
     static const OpusEncCallbacks callbacks{&OpusWriter::writePage, &OpusWriter::closeStream};
     int rc = OPE_OK;
     encoder_ = ope_encoder_create_callbacks(&callbacks, this, comments_, rate, channels, 0, &rc);
@@ -71,28 +71,28 @@ QString OpusWriter::open(const QString &, int rate, int channels)
     if ((rc = ope_encoder_ctl(encoder_, OPUS_SET_BITRATE(kBitRate))) != OPE_OK
         || (rc = ope_encoder_ctl(encoder_, OPUS_SET_LSB_DEPTH(depth))) != OPE_OK)
         return failed(QStringLiteral("the Opus encoder did not start"), rc);
-    return {};
+    return Outcome::success();
 }
 
-QString OpusWriter::write(const float *frames, qint64 count)
+Outcome OpusWriter::write(const float *frames, qint64 count)
 {
     const int rc = ope_encoder_write_float(encoder_, frames, int(count));
-    if (rc != OPE_OK || !writeError_.isEmpty())
+    if (rc != OPE_OK || !written_)
         return failed(QStringLiteral("the Opus encoder failed"), rc);
-    return {};
+    return Outcome::success();
 }
 
-QString OpusWriter::finish()
+Outcome OpusWriter::finish()
 {
     const int rc = ope_encoder_drain(encoder_);
-    if (rc != OPE_OK || !writeError_.isEmpty())
+    if (rc != OPE_OK || !written_)
         return failed(QStringLiteral("the Opus encoder failed"), rc);
-    return {};
+    return Outcome::success();
 }
 
 } // namespace
 
-QString encodeOpus(const EncodeTarget &target)
+Outcome encodeOpus(const EncodeTarget &target)
 {
     OpusWriter writer(target.out, target.source.significantBits());
     return runFloatEncoder(target, writer, kRate);

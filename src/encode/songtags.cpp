@@ -290,7 +290,7 @@ SongTags tagsForOutput(const SongTags &song, const QString &outPath)
     return tags;
 }
 
-QString saveTags(const QString &path, RingtoneFormat format, const SongTags &tags)
+Outcome saveTags(const QString &path, RingtoneFormat format, const SongTags &tags)
 {
     TagSave result = TagSave::NotReadable;
     switch (format) {
@@ -302,20 +302,21 @@ QString saveTags(const QString &path, RingtoneFormat format, const SongTags &tag
     case RingtoneFormat::Wav: result = saveWav(path, tags); break;
     }
     switch (result) {
-    case TagSave::Saved: return {};
-    case TagSave::NotReadable: return QStringLiteral("the tags cannot be written: it is not a readable %1 file").arg(extensionFor(format).toUpper());
+    case TagSave::Saved: return Outcome::success();
+    case TagSave::NotReadable:
+        return Outcome::failure(QStringLiteral("the tags cannot be written: it is not a readable %1 file").arg(extensionFor(format).toUpper()));
     case TagSave::NotSaved: break;
     }
-    return QStringLiteral("the tags cannot be written (the file is read-only or the disk is full)");
+    return Outcome::failure(QStringLiteral("the tags cannot be written (the file is read-only or the disk is full)"));
 }
 
-QString writeTags(const QString &path, RingtoneFormat format, const SongTags &tags)
+Outcome writeTags(const QString &path, RingtoneFormat format, const SongTags &tags)
 {
-    const QString why = saveTags(path, format, tags);
-    return why.isEmpty() ? why : QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
+    const Outcome saved = saveTags(path, format, tags);
+    return saved ? saved : Outcome::failure(QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), saved.error()));
 }
 
-QString writeTags(const QString &path, const SongTags &tags)
+Outcome writeTags(const QString &path, const SongTags &tags)
 {
     QString unused;
     const RingtoneFormat format = formatForName(path, RingtoneFormat::Mp3, &unused);

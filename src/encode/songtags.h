@@ -2,6 +2,7 @@
 // The tags a ringtone carries: read from the song a clip came from, written
 // into every saved file (ID3v2.4 for MP3, MP4 atoms for M4R, Vorbis
 // comments for Ogg Vorbis, Opus and FLAC, RIFF INFO and ID3v2 for WAV).
+#include "base/result.h"
 #include "encode/ringtoneformat.h"
 
 #include <QByteArray>
@@ -28,9 +29,9 @@ SongTags tagsForOutput(const SongTags &song, const QString &outPath);
 
 // Replaces the file's tags with these (empty fields are left out). The
 // format is given, since the file may be a temporary one of another name.
-// The failure naming the file, or empty.
-QString writeTags(const QString &path, RingtoneFormat format, const SongTags &tags);
+// A failure names the file.
+Outcome writeTags(const QString &path, RingtoneFormat format, const SongTags &tags);
 // The same, the format taken from the name's extension; a name without a
 // known one counts as MP3 (the list export and the converter save MP3 under
 // whatever name was typed).
-QString writeTags(const QString &path, const SongTags &tags);
+Outcome writeTags(const QString &path, const SongTags &tags);

@@ -3,5 +3,5 @@
 // file whose name means nothing to the user.
 #include "encode/songtags.h"
 
-// Empty, or the reason the tags could not be written.
-QString saveTags(const QString &path, RingtoneFormat format, const SongTags &tags);
+// A failure's text is the reason the tags could not be written.
+Outcome saveTags(const QString &path, RingtoneFormat format, const SongTags &tags);

@@ -27,15 +27,15 @@ class VorbisWriter : public FloatEncoder {
 public:
     explicit VorbisWriter(const AtomicOutput &out) : out_(out) {}
     ~VorbisWriter() override;
-    QString open(const QString &path, int rate, int channels) override;
-    QString write(const float *frames, qint64 count) override;
-    QString finish() override;
+    Outcome open(const QString &path, int rate, int channels) override;
+    Outcome write(const float *frames, qint64 count) override;
+    Outcome finish() override;
 
 private:
     // Encodes what the analysis holds and writes every full page (all of
     // them, the last one included, when flushing).
-    QString drain(bool flush);
-    QString writePage(const ogg_page &page);
+    Outcome drain(bool flush);
+    Outcome writePage(const ogg_page &page);
 
     const AtomicOutput &out_;
     vorbis_info info_{};
@@ -56,12 +56,12 @@ VorbisWriter::~VorbisWriter()
     vorbis_info_clear(&info_);
 }
 
-QString VorbisWriter::open(const QString &, int rate, int channels)
+Outcome VorbisWriter::open(const QString &, int rate, int channels)
 {
     channels_ = channels;
     vorbis_info_init(&info_);
     if (vorbis_encode_init_vbr(&info_, channels, rate, kQuality) != 0)
-        return QStringLiteral("the Vorbis encoder cannot take %1 Hz with %2 channel(s)").arg(rate).arg(channels);
+        return Outcome::failure(QStringLiteral("the Vorbis encoder cannot take %1 Hz with %2 channel(s)").arg(rate).arg(channels));
     vorbis_analysis_init(&dsp_, &info_);
     vorbis_block_init(&dsp_, &block_);
     ogg_stream_init(&ogg_, int(QRandomGenerator::global()->generate() & 0x7fffffff));
@@ -79,22 +79,22 @@ QString VorbisWriter::open(const QString &, int rate, int channels)
     // The headers end their own page, as the Ogg Vorbis mapping asks.
     ogg_page page;
     while (ogg_stream_flush(&ogg_, &page) != 0)
-        if (const QString why = writePage(page); !why.isEmpty())
-            return why;
-    return {};
+        if (Outcome written = writePage(page); !written)
+            return written;
+    return Outcome::success();
 }
 
-QString VorbisWriter::writePage(const ogg_page &page)
+Outcome VorbisWriter::writePage(const ogg_page &page)
 {
-    if (const Outcome header = out_.write(page.header, size_t(page.header_len)); !header)
-        return header.error();
-    return out_.write(page.body, size_t(page.body_len)).error();
+    if (Outcome header = out_.write(page.header, size_t(page.header_len)); !header)
+        return header;
+    return out_.write(page.body, size_t(page.body_len));
 }
 
-QString VorbisWriter::write(const float *frames, qint64 count)
+Outcome VorbisWriter::write(const float *frames, qint64 count)
 {
     if (count == 0)
-        return {};
+        return Outcome::success();
     float **buffer = vorbis_analysis_buffer(&dsp_, int(count));
     for (qint64 i = 0; i < count; ++i)
         for (int c = 0; c < channels_; ++c)
@@ -103,7 +103,7 @@ QString VorbisWriter::write(const float *frames, qint64 count)
     return drain(false);
 }
 
-QString VorbisWriter::drain(bool flush)
+Outcome VorbisWriter::drain(bool flush)
 {
     ogg_packet packet;
     ogg_page page;
@@ -113,17 +113,17 @@ QString VorbisWriter::drain(bool flush)
         while (vorbis_bitrate_flushpacket(&dsp_, &packet) == 1) {
             ogg_stream_packetin(&ogg_, &packet);
             while (ogg_stream_pageout(&ogg_, &page) != 0)
-                if (const QString why = writePage(page); !why.isEmpty())
-                    return why;
+                if (Outcome written = writePage(page); !written)
+                    return written;
         }
     }
     while (flush && ogg_stream_flush(&ogg_, &page) != 0)
-        if (const QString why = writePage(page); !why.isEmpty())
-            return why;
-    return {};
+        if (Outcome written = writePage(page); !written)
+            return written;
+    return Outcome::success();
 }
 
-QString VorbisWriter::finish()
+Outcome VorbisWriter::finish()
 {
     vorbis_analysis_wrote(&dsp_, 0);
     return drain(true);
@@ -131,7 +131,7 @@ QString VorbisWriter::finish()
 
 } // namespace
 
-QString encodeVorbis(const EncodeTarget &target)
+Outcome encodeVorbis(const EncodeTarget &target)
 {
     VorbisWriter writer(target.out);
     const int channels = target.source.channels();

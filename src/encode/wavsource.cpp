@@ -40,21 +40,21 @@ int WavSource::significantBits() const
     }
 }
 
-QString WavSource::open(const QString &path, std::optional<double> keepSeconds, double fadeSeconds)
+Outcome WavSource::open(const QString &path, std::optional<double> keepSeconds, double fadeSeconds)
 {
     path_ = path;
     const QFileInfo info(path);
     if (!info.isFile())
-        return QStringLiteral("the audio %1 is missing").arg(quoted(path));
+        return Outcome::failure(QStringLiteral("the audio %1 is missing").arg(quoted(path)));
     SF_INFO si{};
     sf_ = sf_open(QFile::encodeName(path).constData(), SFM_READ, &si);
     if (!sf_)
-        return QStringLiteral("the audio %1 cannot be read (%2)").arg(quoted(path), QString::fromLocal8Bit(sf_strerror(nullptr)));
+        return Outcome::failure(QStringLiteral("the audio %1 cannot be read (%2)").arg(quoted(path), QString::fromLocal8Bit(sf_strerror(nullptr))));
     const int major = si.format & SF_FORMAT_TYPEMASK;
     if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64)
-        return QStringLiteral("the audio %1 is not a WAV file").arg(quoted(path));
+        return Outcome::failure(QStringLiteral("the audio %1 is not a WAV file").arg(quoted(path)));
     if (si.channels < 1 || si.samplerate < 1)
-        return QStringLiteral("the audio %1 has no channels or no sample rate").arg(quoted(path));
+        return Outcome::failure(QStringLiteral("the audio %1 has no channels or no sample rate").arg(quoted(path)));
     rate_ = si.samplerate;
     channels_ = si.channels;
     subformat_ = si.format & SF_FORMAT_SUBMASK;
@@ -62,26 +62,25 @@ QString WavSource::open(const QString &path, std::optional<double> keepSeconds, 
     if (keepSeconds)
         frames_ = std::clamp(qint64(std::llround(*keepSeconds * rate_)), qint64(0), frames_);
     if (frames_ <= 0)
-        return QStringLiteral("the audio %1 holds no sound").arg(quoted(path));
+        return Outcome::failure(QStringLiteral("the audio %1 holds no sound").arg(quoted(path)));
     fadeFrames_ = std::min(frames_, qint64(std::llround(std::max(0.0, fadeSeconds) * rate_)));
     // Float samples are written out as they are; integers keep their bits.
     sf_command(sf_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
-    return {};
+    return Outcome::success();
 }
 
 template <class Sample, class Reader>
-qint64 WavSource::readFaded(Sample *buf, qint64 n, Reader reader)
+Result<qint64> WavSource::readFaded(Sample *buf, qint64 n, Reader reader)
 {
     n = std::min(n, frames_ - pos_);
     if (n <= 0)
-        return 0;
+        return qint64(0);
     const qint64 got = reader(sf_, buf, n);
     if (got < n) {
         // A file shorter than its header says ends the audio short: an error,
         // so that no part of it passes for the whole.
-        error_ = QStringLiteral("the audio %1 could not be read to its end (%2)")
-                     .arg(quoted(path_), QString::fromLocal8Bit(sf_strerror(sf_)));
-        return -1;
+        return Result<qint64>::failure(QStringLiteral("the audio %1 could not be read to its end (%2)")
+                                           .arg(quoted(path_), QString::fromLocal8Bit(sf_strerror(sf_))));
     }
     const qint64 fadeStart = frames_ - fadeFrames_;
     for (qint64 f = std::max<qint64>(0, fadeStart - pos_); f < got; ++f) {
@@ -93,5 +92,5 @@ qint64 WavSource::readFaded(Sample *buf, qint64 n, Reader reader)
     return got;
 }
 
-qint64 WavSource::read(int *buf, qint64 n) { return readFaded(buf, n, sf_readf_int); }
-qint64 WavSource::read(float *buf, qint64 n) { return readFaded(buf, n, sf_readf_float); }
+Result<qint64> WavSource::read(int *buf, qint64 n) { return readFaded(buf, n, sf_readf_int); }
+Result<qint64> WavSource::read(float *buf, qint64 n) { return readFaded(buf, n, sf_readf_float); }

@@ -2,6 +2,8 @@
 // The joined WAV read through libsndfile, frame by frame from the start:
 // only its first keepSeconds when asked, its last fadeSeconds faded out to
 // silence.
+#include "base/result.h"
+
 #include <QString>
 #include <optional>
 
@@ -14,8 +16,8 @@ public:
     WavSource(const WavSource &) = delete;
     WavSource &operator=(const WavSource &) = delete;
 
-    // Empty, or why the file cannot be used (naming it).
-    QString open(const QString &path, std::optional<double> keepSeconds, double fadeSeconds);
+    // The failure says why the file cannot be used, naming it.
+    Outcome open(const QString &path, std::optional<double> keepSeconds, double fadeSeconds);
 
     int rate() const { return rate_; }
     int channels() const { return channels_; }
@@ -26,17 +28,16 @@ public:
     double fraction() const { return frames_ > 0 ? double(pos_) / double(frames_) : 1.0; }
 
     // Up to n interleaved frames (integers left-aligned in 32 bits, floats
-    // in -1..1); the count, 0 at the end, -1 on a read error (see error()).
-    qint64 read(int *buf, qint64 n);
-    qint64 read(float *buf, qint64 n);
-    QString error() const { return error_; }
+    // in -1..1); the count, 0 at the end.
+    Result<qint64> read(int *buf, qint64 n);
+    Result<qint64> read(float *buf, qint64 n);
 
 private:
     template <class Sample, class Reader>
-    qint64 readFaded(Sample *buf, qint64 n, Reader reader);
+    Result<qint64> readFaded(Sample *buf, qint64 n, Reader reader);
 
     SNDFILE *sf_ = nullptr;
-    QString path_, error_;
+    QString path_;
     int rate_ = 0, channels_ = 0, subformat_ = 0;
     qint64 frames_ = 0, pos_ = 0, fadeFrames_ = 0;
 };

@@ -111,7 +111,8 @@ TEST(WriteTags, Mp3OfAnotherEncoderGetsId3v24AndKeepsItsFrames)
     const QString wav = dir.filePath(QStringLiteral("in.wav")), mp3 = dir.filePath(QStringLiteral("list export"));
     ASSERT_EQ(runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 1 sine 440 && lame --quiet '%1' '%2'").arg(wav, mp3)), 0);
     const QByteArray before = readFile(mp3);
-    ASSERT_EQ(writeTags(mp3, tagsForOutput(SongTags{{}, QStringLiteral("A"), {}, {}, {}}, mp3)), QString());
+    const Outcome written = writeTags(mp3, tagsForOutput(SongTags{{}, QStringLiteral("A"), {}, {}, {}}, mp3));
+    ASSERT_TRUE(written) << written.error().toStdString();
     const QByteArray after = readFile(mp3);
     EXPECT_TRUE(after.startsWith(QByteArray("ID3\x04", 4)));
     EXPECT_TRUE(after.endsWith(before)) << "the MP3 frames changed";
@@ -119,7 +120,7 @@ TEST(WriteTags, Mp3OfAnotherEncoderGetsId3v24AndKeepsItsFrames)
     EXPECT_EQ(tags.value(QStringLiteral("title")), QStringLiteral("list export"));
     EXPECT_EQ(tags.value(QStringLiteral("artist")), QStringLiteral("A"));
 
-    EXPECT_TRUE(writeTags(wav + QStringLiteral(".missing"), SongTags{}).contains(QStringLiteral("in.wav.missing")));
+    EXPECT_TRUE(writeTags(wav + QStringLiteral(".missing"), SongTags{}).error().contains(QStringLiteral("in.wav.missing")));
 }
 
 TEST(RingtoneFormatNames, TypedExtensionWinsAndAMissingOneComesFromTheFilter)

@@ -267,8 +267,11 @@ quint32 doSave(const QStringList &w)
                                                              dev.info.bitsPerSample, dataSize, dev.info.formatTag));
     // The samples go from the opened file to the new one without passing
     // through memory (the kernel copies them where it can).
-    AtomicOutput out(path);
-    bool ok = out.error().isEmpty() && writeAll(out.fd(), header.constData(), header.size()).ok();
+    Result<AtomicOutput> opened = AtomicOutput::open(path);
+    if (!opened)
+        return kMciErrFileNotSaved;
+    AtomicOutput &out = opened.value();
+    bool ok = writeAll(out.fd(), header.constData(), header.size()).ok();
     for (const Piece &p : dev.pieces)
         ok = ok && copyFileBytes(dev.file->fd, dev.info.dataOffset + p.first * ba, out.fd(), p.count * ba).ok();
     return ok && out.commit().ok() ? kMciOk : kMciErrFileNotSaved;
