@@ -34,41 +34,42 @@ bool sameFile(const QString &a, const QString &b)
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// The clip's file and its layout; empty, or what is wrong with it. `written`
-// is the file the join writes from the start: a clip that is that file would
-// be read back half-written.
-QString inspectClip(const QString &file, const QString &written, Clip *clip)
+// The clip's file and its layout, or what is wrong with it. `written` is the
+// file the join writes from the start: a clip that is that file would be
+// read back half-written.
+Result<Clip> inspectClip(const QString &file, const QString &written)
 {
-    clip->path = file;
-    clip->name = QFileInfo(file).fileName();
-    if (clip->name.endsWith(QLatin1String(".wav")))
-        clip->name.chop(4);
-    const QString &name = clip->name;
-    if (!QFileInfo(clip->path).isFile())
-        return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is missing.").arg(name, clip->path);
-    if (sameFile(clip->path, written))
-        return QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is the joined list's own file.")
-            .arg(name, clip->path);
-    clip->info = readWavInfo(clip->path);
-    if (!clip->info.ok)
-        return QStringLiteral("The clip \"%1\" cannot be joined: %2 is not WAV audio (%3).")
-            .arg(name, clip->path, clip->info.error);
-    return {};
+    Clip clip;
+    clip.path = file;
+    clip.name = QFileInfo(file).fileName();
+    if (clip.name.endsWith(QLatin1String(".wav")))
+        clip.name.chop(4);
+    const QString &name = clip.name;
+    if (!QFileInfo(clip.path).isFile())
+        return Result<Clip>::failure(QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is missing.").arg(name, clip.path));
+    if (sameFile(clip.path, written))
+        return Result<Clip>::failure(QStringLiteral("The clip \"%1\" cannot be joined: its file %2 is the joined list's own file.")
+                                         .arg(name, clip.path));
+    clip.info = readWavInfo(clip.path);
+    if (!clip.info.ok)
+        return Result<Clip>::failure(QStringLiteral("The clip \"%1\" cannot be joined: %2 is not WAV audio (%3).")
+                                         .arg(name, clip.path, clip.info.error));
+    return clip;
 }
 
-// Empty, or why the clip's rate cannot become `rate`: more than a factor of
+// Whether the clip's rate can become `rate`: more than a factor of
 // kMaxRateFactor apart, the conversion would make absurd amounts of audio
 // from a few frames (or almost none from many).
-QString rateMismatch(const Clip &clip, quint32 rate)
+Outcome rateConverts(const Clip &clip, quint32 rate)
 {
     const double factor = double(clip.info.sampleRate) / double(rate);
     if (factor <= kMaxRateFactor && factor >= 1.0 / kMaxRateFactor)
-        return {};
-    return QStringLiteral("The clip \"%1\" cannot be joined: its sample rate of %2 Hz cannot be converted to the %3 Hz "
+        return Outcome::success();
+    return Outcome::failure(QStringLiteral("The clip \"%1\" cannot be joined: its sample rate of %2 Hz cannot be converted to the %3 Hz "
                           "of the first clip.")
         .arg(clip.name)
         .arg(clip.info.sampleRate)
-        .arg(rate);
+        .arg(rate));
 }
 
 // Integer PCM keeps its layout; anything else becomes 16-bit PCM.
@@ -133,30 +134,37 @@ Result<qint64> writeJoin(int out, const QString &target, const std::vector<Clip>
 
 namespace {
 
+struct JoinPlan {
+    std::vector<Clip> clips;
+    PcmFormat format;
+};
+
 // Every clip checked and the result's format worked out, before anything is
-// written; empty, or what is wrong.
-QString planJoin(const QStringList &clipFiles, const QString &written, std::vector<Clip> *clips, PcmFormat *format)
+// written; or what is wrong.
+Result<JoinPlan> planJoin(const QStringList &clipFiles, const QString &written)
 {
     if (clipFiles.isEmpty())
-        return QStringLiteral("The clip list is empty: there is nothing to save.");
-    clips->resize(size_t(clipFiles.size()));
-    for (qsizetype i = 0; i < clipFiles.size(); ++i)
-        if (const QString why = inspectClip(clipFiles[i], written, &(*clips)[size_t(i)]); !why.isEmpty())
-            return why;
-
-    *format = resultFormat(clips->front().info);
-    for (const Clip &clip : *clips)
-        if (const QString why = rateMismatch(clip, format->rate); !why.isEmpty())
-            return why;
+        return Result<JoinPlan>::failure(QStringLiteral("The clip list is empty: there is nothing to save."));
+    JoinPlan plan;
+    for (const QString &file : clipFiles) {
+        Result<Clip> clip = inspectClip(file, written);
+        if (!clip)
+            return clip.failure();
+        plan.clips.push_back(clip.take());
+    }
+    plan.format = resultFormat(plan.clips.front().info);
+    for (const Clip &clip : plan.clips)
+        if (Outcome converts = rateConverts(clip, plan.format.rate); !converts)
+            return converts.failure();
     qint64 expected = 0;
-    for (const Clip &clip : *clips)
-        if ((expected += clipAudioBytes(clip.info, *format)) > kWavMaxDataSize)
+    for (const Clip &clip : plan.clips)
+        if ((expected += clipAudioBytes(clip.info, plan.format)) > kWavMaxDataSize)
             break;
     if (expected > kWavMaxDataSize)
-        return QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
-                              "can hold. Remove or shorten some clips.")
-            .arg(expected >> 20);
-    return {};
+        return Result<JoinPlan>::failure(QStringLiteral("The joined list would hold %1 MiB of audio, more than the 2 GiB a WAV file "
+                                                        "can hold. Remove or shorten some clips.")
+                                             .arg(expected >> 20));
+    return plan;
 }
 
 QStringList clipFilesOf(const QStringList &clipNames, const AppPaths &paths)
@@ -172,10 +180,9 @@ QStringList clipFilesOf(const QStringList &clipNames, const AppPaths &paths)
 Result<qint64> joinWavFiles(const QStringList &clipFiles, const QString &target,
                             const std::function<bool(int joined)> &clipJoined)
 {
-    std::vector<Clip> clips;
-    PcmFormat format;
-    if (const QString why = planJoin(clipFiles, target, &clips, &format); !why.isEmpty())
-        return failure(why);
+    const Result<JoinPlan> plan = planJoin(clipFiles, target);
+    if (!plan)
+        return plan.failure();
 
     // A new file, never the old one's bytes rewritten: the old file (such
     // as concat.wav) may be a second name of a list the user saved.
@@ -183,7 +190,7 @@ Result<qint64> joinWavFiles(const QStringList &clipFiles, const QString &target,
     const int out = ::open(QFile::encodeName(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (out < 0)
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
-    Result<qint64> written = writeJoin(out, target, clips, format, clipJoined);
+    Result<qint64> written = writeJoin(out, target, plan.value().clips, plan.value().format, clipJoined);
     if (::close(out) != 0 && written)
         written = failure(QStringLiteral("Cannot write %1: %2").arg(target, lastSystemError()));
     if (!written)
@@ -198,15 +205,14 @@ Result<qint64> joinClipList(const QStringList &clipNames, const AppPaths &paths)
 
 Result<qint64> saveJoinedClipList(const QStringList &clipNames, const AppPaths &paths, const QString &target)
 {
-    std::vector<Clip> clips;
-    PcmFormat format;
-    if (const QString why = planJoin(clipFilesOf(clipNames, paths), paths.concatFile(), &clips, &format); !why.isEmpty())
-        return failure(why);
+    const Result<JoinPlan> plan = planJoin(clipFilesOf(clipNames, paths), paths.concatFile());
+    if (!plan)
+        return plan.failure();
     Result<AtomicOutput> opened = AtomicOutput::open(target);
     if (!opened)
         return failure(QStringLiteral("Cannot write %1: %2").arg(target, opened.error()));
     AtomicOutput &out = opened.value();
-    const Result<qint64> written = writeJoin(out.fd(), target, clips, format, {});
+    const Result<qint64> written = writeJoin(out.fd(), target, plan.value().clips, plan.value().format, {});
     if (!written)
         return written;
     if (const Outcome committed = out.commit(); !committed)

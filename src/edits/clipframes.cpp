@@ -31,14 +31,14 @@ QString unchanged(const QString &clipFile, const QString &why)
 
 } // namespace
 
-Outcome readClipInfo(const QString &clipFile, WavInfo *info)
+Result<WavInfo> readClipInfo(const QString &clipFile)
 {
-    *info = readWavInfo(clipFile);
-    if (!info->ok)
-        return Outcome::failure(QStringLiteral("The clip %1 cannot be read: %2").arg(clipFile, info->error));
-    if (info->sampleFormat() == SampleFormat::Invalid)
-        return Outcome::failure(QStringLiteral("The clip %1 has samples of a kind that cannot be edited.").arg(clipFile));
-    return Outcome::success();
+    WavInfo info = readWavInfo(clipFile);
+    if (!info.ok)
+        return Result<WavInfo>::failure(QStringLiteral("The clip %1 cannot be read: %2").arg(clipFile, info.error));
+    if (info.sampleFormat() == SampleFormat::Invalid)
+        return Result<WavInfo>::failure(QStringLiteral("The clip %1 has samples of a kind that cannot be edited.").arg(clipFile));
+    return info;
 }
 
 Outcome visitFrames(QIODevice &clip, const WavInfo &info, qint64 first, qint64 count, const FrameBlockFn &visit)
@@ -63,9 +63,10 @@ Outcome visitFrames(QIODevice &clip, const WavInfo &info, qint64 first, qint64 c
 
 Outcome rewriteFrames(const QString &clipFile, const std::vector<FrameRange> &ranges, const FrameBlockFn &change)
 {
-    WavInfo info;
-    if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
-        return read;
+    const Result<WavInfo> read = readClipInfo(clipFile);
+    if (!read)
+        return read.failure();
+    const WavInfo &info = read.value();
     QFile in(clipFile);
     if (!in.open(QIODevice::ReadOnly))
         return Outcome::failure(unchanged(clipFile, in.errorString()));

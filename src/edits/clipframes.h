@@ -17,7 +17,7 @@ using FrameBlockFn = std::function<void(float *samples, qint64 first, qint64 fra
 
 // The clip's format, or a failure naming the file when it is not a WAV file
 // whose samples can be read.
-Outcome readClipInfo(const QString &clipFile, WavInfo *info);
+Result<WavInfo> readClipInfo(const QString &clipFile);
 
 // Hands the frames [first, first + count) of an open clip to `visit`, in
 // order, in blocks of at most a few thousand frames.

@@ -51,9 +51,10 @@ Outcome fadeClip(const QString &clipFile, double inSeconds, double outSeconds)
 {
     if (!isFadeLength(inSeconds) || !isFadeLength(outSeconds))
         return Outcome::failure(QStringLiteral("A fade lasts 0 to 5 seconds in half seconds."));
-    WavInfo info;
-    if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
-        return read;
+    const Result<WavInfo> read = readClipInfo(clipFile);
+    if (!read)
+        return read.failure();
+    const WavInfo &info = read.value();
     const qint64 total = info.frames();
     const qint64 in = std::min(fadeFrames(inSeconds, info.sampleRate), total);
     const qint64 out = std::min(fadeFrames(outSeconds, info.sampleRate), total);

@@ -45,9 +45,10 @@ LoudnessMeasurement readMeter(ebur128_state *meter, const WavInfo &info, const Q
 
 LoudnessMeasurement measureLoudness(const QString &clipFile)
 {
-    WavInfo info;
-    if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
+    const Result<WavInfo> read = readClipInfo(clipFile);
+    if (!read)
         return failed(read.error());
+    const WavInfo &info = read.value();
     if (info.frames() < qint64(std::ceil(kShortestMeasurableSeconds * info.sampleRate)))
         return failed(QStringLiteral("The clip %1 is too short to measure its loudness: it needs at least %2 s.")
                           .arg(clipFile)
@@ -72,11 +73,12 @@ double normalizingGainDb(const LoudnessMeasurement &m)
 Outcome normalizeLoudness(const QString &clipFile, double *appliedGainDb)
 {
     const LoudnessMeasurement m = measureLoudness(clipFile);
-    WavInfo info;
     if (!m.ok())
         return Outcome::failure(m.error);
-    if (Outcome read = readClipInfo(clipFile, &info); !read.ok())
-        return read;
+    const Result<WavInfo> read = readClipInfo(clipFile);
+    if (!read)
+        return read.failure();
+    const WavInfo &info = read.value();
     const double gainDb = normalizingGainDb(m);
     const float gain = float(std::pow(10.0, gainDb / 20));
     const Outcome result = rewriteFrames(clipFile, {{0, info.frames()}}, [&](float *samples, qint64, qint64 frames) {

@@ -42,9 +42,10 @@ Result<std::optional<qint64>> findLoud(QFile &clip, const WavInfo &info, qint64 
 
 Result<FrameRange> audibleFrames(const QString &clipFile, double dbfs)
 {
-    WavInfo info;
-    if (Outcome read = readClipInfo(clipFile, &info); !read)
+    const Result<WavInfo> read = readClipInfo(clipFile);
+    if (!read)
         return read.failure();
+    const WavInfo &info = read.value();
     QFile clip(clipFile);
     if (!clip.open(QIODevice::ReadOnly))
         return Result<FrameRange>::failure(
