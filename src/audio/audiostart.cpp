@@ -12,9 +12,21 @@ AudioStart::~AudioStart() = default;
 
 const BassApi *AudioStart::api() const { return library_ ? &library_->api() : nullptr; }
 
-int AudioStart::lastErrorCode() const { return library_ ? library_->api().BASS_ErrorGetCode() : 0; }
+Failure AudioStart::libraryFailure(const QString &message) const
+{
+    return Failure{message, {}, library_ ? library_->api().BASS_ErrorGetCode() : 0, false};
+}
 
-Failure AudioStart::libraryFailure(const QString &message, int code) { return Failure{message, {}, code, false}; }
+Failure AudioStart::outOfMemory(const QString &message) { return Failure{message, {}, BASS_ERROR_MEM, false}; }
+
+QString AudioStart::describe(const Failure &failure) const
+{
+    if (!failure.libraryCode)
+        return failure.text;
+    const QString words = library_ ? PtrToStr(library_->api().BASS_ErrorText(*failure.libraryCode)) : QString();
+    return words.isEmpty() ? QStringLiteral("%1 (audio library error %2)").arg(failure.text).arg(*failure.libraryCode)
+                           : QStringLiteral("%1 (audio library error %2: %3)").arg(failure.text).arg(*failure.libraryCode).arg(words);
+}
 
 namespace {
 Failure fatal(const QString &text, const QString &caption) { return Failure{text, caption, {}, true}; }

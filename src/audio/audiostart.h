@@ -21,13 +21,15 @@ public:
     Outcome initwav();
     // The checks shared with the recorder's set-up (presence, version).
     Outcome checkLibrary();
-    // The library's code for its last failed call (0 before it is loaded).
-    int lastErrorCode() const;
-    // A failed library call, to be shown with the library's last code.
-    Failure libraryFailure(const QString &message) const { return libraryFailure(message, lastErrorCode()); }
-    // The same with a code kept from an earlier call (the library's code is
-    // per thread and the next call overwrites it).
-    static Failure libraryFailure(const QString &message, int code);
+    // The library's last failed call on this thread, to be shown with the
+    // library's code for it: made right after the call, since the next one
+    // overwrites the code.
+    Failure libraryFailure(const QString &message) const;
+    // The library's failure for memory it could not get.
+    static Failure outOfMemory(const QString &message);
+    // The failure in one line, a library call's with the library's words for
+    // its code.
+    QString describe(const Failure &failure) const;
 
     // The loaded library's calls; null before the first successful check.
     const BassApi *api() const;

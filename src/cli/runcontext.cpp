@@ -67,15 +67,7 @@ Outcome RunContext::startAudio()
     return startOutcome_;
 }
 
-QString RunContext::describe(const Failure &failure) const
-{
-    if (!failure.libraryCode)
-        return failure.text;
-    const BassApi *bass = audio_->api();
-    const QString words = bass ? PtrToStr(bass->BASS_ErrorText(*failure.libraryCode)) : QString();
-    return words.isEmpty() ? QStringLiteral("%1 (audio library error %2)").arg(failure.text).arg(*failure.libraryCode)
-                           : QStringLiteral("%1 (audio library error %2: %3)").arg(failure.text).arg(*failure.libraryCode).arg(words);
-}
+QString RunContext::describe(const Failure &failure) const { return audio_->describe(failure); }
 
 std::atomic<bool> &RunContext::stopRequested()
 {

@@ -101,7 +101,7 @@ bool CaptureEngine::newBuffer()
         }
     }
     if (!hasBuffer()) {
-        emit failed(AudioStart::libraryFailure(QStringLiteral("Out of memory!"), BASS_ERROR_MEM));
+        emit failed(AudioStart::outOfMemory(QStringLiteral("Out of memory!")));
         emit changed();
         return false;
     }
@@ -174,7 +174,7 @@ void CaptureEngine::failFromCallback(quint64 recording, bool outOfMemory)
                 if (capChan && bass())
                     bass()->BASS_ChannelStop(capChan);
                 capChan = 0;
-                emit failed(AudioStart::libraryFailure(QStringLiteral("Out of memory!"), BASS_ERROR_MEM));
+                emit failed(AudioStart::outOfMemory(QStringLiteral("Out of memory!")));
             } else {
                 // What was recorded is kept, as if Stop had been pressed.
                 if (capChan)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
+#include <optional>
 
 namespace {
 // The library numbers inputs with a signed 16-bit counter.
@@ -45,14 +46,15 @@ void RecorderSetup::initrec()
 bool RecorderSetup::startDevices()
 {
     const BassApi &bass = *audio_.api();
-    const bool recordStarted = bass.BASS_RecordInit(-1);
-    const int recordError = bass.BASS_ErrorGetCode();
-    const bool outputStarted = bass.BASS_Init(-1, 44100, 0, &notices_.window(), nullptr);
-    if (recordStarted && outputStarted)
-        return true;
-    notices_.fail(AudioStart::libraryFailure(QStringLiteral("Can't initialize device"),
-                                             recordStarted ? bass.BASS_ErrorGetCode() : recordError));
-    return false;
+    const QString message = QStringLiteral("Can't initialize device");
+    std::optional<Failure> failure;
+    if (!bass.BASS_RecordInit(-1))
+        failure = audio_.libraryFailure(message);
+    if (!bass.BASS_Init(-1, 44100, 0, &notices_.window(), nullptr) && !failure)
+        failure = audio_.libraryFailure(message);
+    if (failure)
+        notices_.fail(*failure);
+    return !failure;
 }
 
 // Item i of the list is input i. Selecting an input that is on switches
