@@ -15,8 +15,7 @@ int main(int argc, char **argv)
     EncodeJob job;
     job.wavPath = QString::fromLocal8Bit(argv[1]);
     job.outPath = QString::fromLocal8Bit(argv[2]);
-    QString unused;
-    job.format = formatForName(QStringLiteral("x.") + QString::fromLocal8Bit(argv[3]), RingtoneFormat::M4r, &unused);
+    job.format = formatForName(QStringLiteral("x.") + QString::fromLocal8Bit(argv[3]), RingtoneFormat::M4r).format;
     QElapsedTimer t;
     t.start();
     const QString error = encodeRingtone(job, [](double) { return true; }).error();

@@ -50,17 +50,11 @@ RingtoneFormat formatForFilter(const QString &filter)
     return RingtoneFormat::M4r;
 }
 
-RingtoneFormat formatForName(const QString &fileName, RingtoneFormat filterFormat, QString *nameWithExtension)
+NamedFormat formatForName(const QString &fileName, RingtoneFormat filterFormat)
 {
     const QString typed = QFileInfo(fileName).suffix();
-    for (const FormatName &f : kFormats) {
-        if (typed.compare(QLatin1String(f.extension), Qt::CaseInsensitive) == 0) {
-            if (nameWithExtension)
-                *nameWithExtension = fileName;
-            return f.format;
-        }
-    }
-    if (nameWithExtension)
-        *nameWithExtension = fileName + QLatin1Char('.') + extensionFor(filterFormat);
-    return filterFormat;
+    for (const FormatName &f : kFormats)
+        if (typed.compare(QLatin1String(f.extension), Qt::CaseInsensitive) == 0)
+            return {f.format, fileName};
+    return {filterFormat, fileName + QLatin1Char('.') + extensionFor(filterFormat)};
 }

@@ -14,7 +14,12 @@ RingtoneFormat formatForFilter(const QString &filter);
 // "m4r", "ogg", "opus", "flac", "mp3", "wav".
 QString extensionFor(RingtoneFormat format);
 
+struct NamedFormat {
+    RingtoneFormat format;
+    QString fileName; // the name to save under
+};
+
 // The format a typed file name asks for: its own extension when that is one
 // of the formats (in any letter case), else the filter's, whose extension
-// is then appended. *nameWithExtension gets the name to save under.
-RingtoneFormat formatForName(const QString &fileName, RingtoneFormat filterFormat, QString *nameWithExtension);
+// is then appended to the name.
+NamedFormat formatForName(const QString &fileName, RingtoneFormat filterFormat);

@@ -318,7 +318,5 @@ Outcome writeTags(const QString &path, RingtoneFormat format, const SongTags &ta
 
 Outcome writeTags(const QString &path, const SongTags &tags)
 {
-    QString unused;
-    const RingtoneFormat format = formatForName(path, RingtoneFormat::Mp3, &unused);
-    return writeTags(path, format, tags);
+    return writeTags(path, formatForName(path, RingtoneFormat::Mp3).format, tags);
 }

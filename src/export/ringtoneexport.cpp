@@ -50,7 +50,9 @@ void RingtoneExport::CmdSaveRingtone_Click()
     if (!askSaveName(cmdSave_, dialogFilter(), needs_.settings.BaseFolder))
         return;
     RingtoneRequest request;
-    request.format = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex), &request.outPath);
+    const NamedFormat named = formatForName(cmdSave_.FileName, formatOfFilterIndex(cmdSave_.FilterIndex));
+    request.format = named.format;
+    request.outPath = named.fileName;
     const ClipEntries &clips = needs_.clips;
     for (int row = 0; row < clips.count(); ++row)
         request.clipFiles << clips.clipFile(row);

@@ -139,9 +139,9 @@ TEST(RingtoneFormatNames, TypedExtensionWinsAndAMissingOneComesFromTheFilter)
         {"/h.d/ring", RingtoneFormat::Mp3, "/h.d/ring.mp3", RingtoneFormat::Mp3},
     };
     for (const Case &c : cases) {
-        QString saved;
-        EXPECT_EQ(formatForName(QString::fromUtf8(c.typed), c.filter, &saved), c.format) << c.typed;
-        EXPECT_EQ(saved, QString::fromUtf8(c.saved));
+        const NamedFormat named = formatForName(QString::fromUtf8(c.typed), c.filter);
+        EXPECT_EQ(named.format, c.format) << c.typed;
+        EXPECT_EQ(named.fileName, QString::fromUtf8(c.saved));
     }
     const QStringList filters = ringtoneFilters();
     EXPECT_EQ(filters, (QStringList{"iPhone ringtone (*.m4r)", "Ogg Vorbis (*.ogg)", "Opus (*.opus)", "FLAC (*.flac)",
