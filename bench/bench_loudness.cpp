@@ -14,12 +14,12 @@ int main(int argc, char **argv)
     }
     QElapsedTimer t;
     t.start();
-    const LoudnessMeasurement m = measureLoudness(QString::fromLocal8Bit(argv[1]));
+    const Result<LoudnessMeasurement> m = measureLoudness(QString::fromLocal8Bit(argv[1]));
     const double ms = t.nsecsElapsed() / 1e6;
-    if (!m.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(m.error));
+    if (!m) {
+        std::fprintf(stderr, "%s\n", qPrintable(m.error()));
         return 1;
     }
-    std::printf("%.1f %.2f %.2f\n", ms, m.integratedLufs, m.truePeakDbtp);
+    std::printf("%.1f %.2f %.2f\n", ms, m.value().integratedLufs, m.value().truePeakDbtp);
     return 0;
 }

@@ -33,11 +33,11 @@ QString songInfoText(const SongInfo &info)
     add("album:", info.tags.album);
     add("cover:", info.tags.coverArt.isEmpty() ? QStringLiteral("none")
                                                : QStringLiteral("%1, %2 bytes").arg(info.tags.coverMime).arg(info.tags.coverArt.size()));
-    if (f.loudness.ok()) {
-        add("loudness:", decibels(f.loudness.integratedLufs) + QStringLiteral(" LUFS"));
-        add("true peak:", decibels(f.loudness.truePeakDbtp) + QStringLiteral(" dBTP"));
+    if (f.loudness) {
+        add("loudness:", decibels(f.loudness.value().integratedLufs) + QStringLiteral(" LUFS"));
+        add("true peak:", decibels(f.loudness.value().truePeakDbtp) + QStringLiteral(" dBTP"));
     } else {
-        add("loudness:", QStringLiteral("unknown (%1)").arg(f.loudness.error));
+        add("loudness:", QStringLiteral("unknown (%1)").arg(f.loudness.error()));
     }
     add("tempo:", f.tempoBpm ? QString::number(*f.tempoBpm, 'f', 1) + QStringLiteral(" BPM") : QStringLiteral("unknown"));
     if (f.chorus.empty())
@@ -56,6 +56,7 @@ QJsonObject songInfoJson(const SongInfo &info)
                                   {QStringLiteral("end"), c.endSec},
                                   {QStringLiteral("score"), c.score}});
     const auto orNull = [](bool known, double value) { return known ? QJsonValue(value) : QJsonValue(); };
+    const LoudnessMeasurement loudness = f.loudness ? f.loudness.value() : LoudnessMeasurement{};
     return QJsonObject{
         {QStringLiteral("song"), info.song},
         {QStringLiteral("lengthSeconds"), f.lengthMs / 1000.0},
@@ -66,8 +67,8 @@ QJsonObject songInfoJson(const SongInfo &info)
         {QStringLiteral("album"), info.tags.album},
         {QStringLiteral("cover"), info.tags.coverArt.isEmpty() ? QJsonValue()
                                   : QJsonValue(info.tags.coverMime.isEmpty() ? QStringLiteral("image") : info.tags.coverMime)},
-        {QStringLiteral("loudnessLufs"), orNull(f.loudness.ok(), f.loudness.integratedLufs)},
-        {QStringLiteral("truePeakDbtp"), orNull(f.loudness.ok(), f.loudness.truePeakDbtp)},
+        {QStringLiteral("loudnessLufs"), orNull(f.loudness.ok(), loudness.integratedLufs)},
+        {QStringLiteral("truePeakDbtp"), orNull(f.loudness.ok(), loudness.truePeakDbtp)},
         {QStringLiteral("tempoBpm"), orNull(f.tempoBpm.has_value(), f.tempoBpm.value_or(0))},
         {QStringLiteral("chorus"), chorus},
     };

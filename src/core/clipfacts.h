@@ -20,7 +20,7 @@ struct ClipFacts {
     qint64 lengthMs = 0;
     quint32 rate = 0;
     int channels = 0;
-    LoudnessMeasurement loudness;         // its error says why there is no figure
+    Result<LoudnessMeasurement> loudness = Failure(QStringLiteral("not measured")); // or why there is no figure
     std::optional<double> tempoBpm;       // none: no steady beat was found
     std::vector<ChorusCandidate> chorus;  // best first
     QString chorusError;                  // why there are no candidates

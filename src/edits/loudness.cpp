@@ -15,15 +15,10 @@ struct MeterDeleter {
 };
 using Meter = std::unique_ptr<ebur128_state, MeterDeleter>;
 
-LoudnessMeasurement failed(const QString &why)
-{
-    LoudnessMeasurement m;
-    m.error = why;
-    return m;
-}
+Result<LoudnessMeasurement> failed(const QString &why) { return Result<LoudnessMeasurement>::failure(why); }
 
 // The meter's result for a clip it has taken every frame of.
-LoudnessMeasurement readMeter(ebur128_state *meter, const WavInfo &info, const QString &clipFile)
+Result<LoudnessMeasurement> readMeter(ebur128_state *meter, const WavInfo &info, const QString &clipFile)
 {
     LoudnessMeasurement m;
     if (ebur128_loudness_global(meter, &m.integratedLufs) != EBUR128_SUCCESS)
@@ -43,7 +38,7 @@ LoudnessMeasurement readMeter(ebur128_state *meter, const WavInfo &info, const Q
 
 } // namespace
 
-LoudnessMeasurement measureLoudness(const QString &clipFile)
+Result<LoudnessMeasurement> measureLoudness(const QString &clipFile)
 {
     const Result<WavInfo> read = readClipInfo(clipFile);
     if (!read)
@@ -72,9 +67,10 @@ double normalizingGainDb(const LoudnessMeasurement &m)
 
 Outcome normalizeLoudness(const QString &clipFile, double *appliedGainDb)
 {
-    const LoudnessMeasurement m = measureLoudness(clipFile);
-    if (!m.ok())
-        return Outcome::failure(m.error);
+    const Result<LoudnessMeasurement> measured = measureLoudness(clipFile);
+    if (!measured)
+        return measured.failure();
+    const LoudnessMeasurement &m = measured.value();
     const Result<WavInfo> read = readClipInfo(clipFile);
     if (!read)
         return read.failure();

@@ -16,17 +16,13 @@ constexpr double kTruePeakMarginDb = 0.5;
 constexpr double kShortestMeasurableSeconds = 0.4;
 
 struct LoudnessMeasurement {
-    QString error;                // empty when the values below hold
     double integratedLufs = 0;    // gated integrated loudness, LUFS
     double truePeakDbtp = 0;      // highest true peak of any channel, dBTP
-
-    bool ok() const { return error.isEmpty(); }
 };
 
 // Measures the clip file. A clip shorter than kShortestMeasurableSeconds, or
-// one that is silent (nothing above the absolute gate of -70 LUFS), gives an
-// error text instead.
-LoudnessMeasurement measureLoudness(const QString &clipFile);
+// one that is silent (nothing above the absolute gate of -70 LUFS), fails.
+Result<LoudnessMeasurement> measureLoudness(const QString &clipFile);
 
 // The gain in dB that moves `m` to the target, lowered where needed so that
 // the true peak lands at or below the ceiling less the margin.

@@ -210,9 +210,9 @@ TEST_F(Workflows, NormalizeBringsTheClipToTheRingtoneLoudness)
     edits.fromMs = 1000;
     edits.normalize = true;
     ASSERT_TRUE(editClip(clip, edits));
-    const LoudnessMeasurement after = measureLoudness(clip);
-    ASSERT_TRUE(after.ok()) << after.error.toStdString();
-    EXPECT_NEAR(after.integratedLufs, kTargetLoudnessLufs, 0.5);
+    const Result<LoudnessMeasurement> after = measureLoudness(clip);
+    ASSERT_TRUE(after) << after.error().toStdString();
+    EXPECT_NEAR(after.value().integratedLufs, kTargetLoudnessLufs, 0.5);
     EXPECT_NEAR(probedSeconds(clip), 3.0, 0.01);
 }
 

@@ -29,10 +29,10 @@ TEST_P(LoudnessTest, ReachesTheTargetWithinHalfALoudnessUnitAndKeepsThePeakDown)
     const FfmpegLoudness measuredBefore = ffmpegLoudness(clip);
     ASSERT_TRUE(measuredBefore.ok);
 
-    const LoudnessMeasurement ours = measureLoudness(clip);
-    ASSERT_TRUE(ours.ok()) << ours.error.toStdString();
-    EXPECT_NEAR(ours.integratedLufs, measuredBefore.integratedLufs, 0.15);
-    EXPECT_NEAR(ours.truePeakDbtp, measuredBefore.truePeakDbtp, 0.25);
+    const Result<LoudnessMeasurement> ours = measureLoudness(clip);
+    ASSERT_TRUE(ours) << ours.error().toStdString();
+    EXPECT_NEAR(ours.value().integratedLufs, measuredBefore.integratedLufs, 0.15);
+    EXPECT_NEAR(ours.value().truePeakDbtp, measuredBefore.truePeakDbtp, 0.25);
 
     double gainDb = 0;
     const Outcome done = normalizeLoudness(clip, &gainDb);
