@@ -65,19 +65,20 @@ int measureSet(uint32_t first, int count)
         const TestSong song = makeSetSong(seed);
         const TestAudio &a = song.audio;
         const Clock::time_point start = Clock::now();
-        const ChorusResult r = findChorus(PcmSource::fromBuffer(a.samples.data(), a.frames(), a.channels, a.rate));
+        const Result<ChorusCandidates> found = findChorus(PcmSource::fromBuffer(a.samples.data(), a.frames(), a.channels, a.rate));
         const double ms = msSince(start);
-        const ProposalScore first = r.candidates.empty() ? ProposalScore{} : scoreProposal(r.candidates.front(), song.sections);
-        const bool three = chorusAmongFirst(r, song.sections, 3);
+        const ChorusCandidates candidates = found ? found.value() : ChorusCandidates();
+        const ProposalScore first = candidates.empty() ? ProposalScore{} : scoreProposal(candidates.front(), song.sections);
+        const bool three = chorusAmongFirst(candidates, song.sections, 3);
         std::printf("%s: F1 %.2f, start off by %.2f s, chorus in the first three: %s, %.0f ms\n  choruses", song.description.c_str(),
                     first.f1, std::min(first.startError, 999.0), three ? "yes" : "NO", ms);
         for (const SongSection &c : song.sections)
             if (c.kind == 'C')
                 std::printf(" %.1f-%.1f", c.startSec, c.endSec);
         std::printf("\n  proposals");
-        for (const ChorusCandidate &c : r.candidates)
+        for (const ChorusCandidate &c : candidates)
             std::printf(" %.1f-%.1f", c.startSec, c.endSec);
-        std::printf("%s\n", r.error.isEmpty() ? "" : qPrintable(" " + r.error));
+        std::printf("%s\n", found ? "" : qPrintable(" " + found.error()));
         sumF1 += first.f1;
         sumError += std::min(first.startError, 60.0);
         within += first.startError <= 1.5;
@@ -116,16 +117,16 @@ int main(int argc, char **argv)
     PcmSource source{info.channels, info.samplerate, info.frames,
                      [&](float *frames, int64_t most) -> int64_t { return sf_readf_float(file.get(), frames, most); }};
     if (!std::strcmp(argv[1], "beats")) {
-        const BeatResult r = findBeats(source);
-        std::printf("%.1f %zu\n", msSince(start), r.beats.size());
-        return r.error.isEmpty() ? 0 : 1;
+        const Result<std::vector<double>> beats = findBeats(source);
+        std::printf("%.1f %zu\n", msSince(start), beats ? beats.value().size() : size_t(0));
+        return beats ? 0 : 1;
     }
-    const ChorusResult r = findChorus(source);
+    const Result<ChorusCandidates> found = findChorus(source);
     std::printf("%.1f", msSince(start));
-    for (const ChorusCandidate &c : r.candidates)
+    for (const ChorusCandidate &c : found ? found.value() : ChorusCandidates())
         std::printf(" %.1f-%.1f", c.startSec, c.endSec);
     std::printf("\n");
-    if (!r.error.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(r.error));
+    if (!found)
+        std::fprintf(stderr, "%s\n", qPrintable(found.error()));
     return 0;
 }

@@ -121,21 +121,17 @@ std::vector<double> beatsOf(const MonoAudio &audio, const std::atomic<bool> *can
     return beats;
 }
 
-BeatResult findBeats(const PcmSource &source, const std::atomic<bool> *cancel)
+Result<std::vector<double>> findBeats(const PcmSource &source, const std::atomic<bool> *cancel)
 {
-    return withinMemory<BeatResult>([&] {
-        BeatResult result;
-        const MonoAudio audio = readMono(source, analysisRate, cancel);
-        if (passOnFailure(audio, result))
-            return result;
-        if (!aubioTempo()) {
-            result.error = QString::fromUtf8(aubioLoadError());
-            return result;
-        }
-        result.beats = beatsOf(audio, cancel);
-        result.cancelled = isCancelled(cancel);
-        if (result.cancelled)
-            result.beats.clear();
-        return result;
+    return withinMemory<std::vector<double>>([&]() -> Result<std::vector<double>> {
+        const Result<MonoAudio> audio = readMono(source, analysisRate, cancel);
+        if (!audio)
+            return audio.failure();
+        if (!aubioTempo())
+            return Failure(QString::fromUtf8(aubioLoadError()));
+        std::vector<double> beats = beatsOf(audio.value(), cancel);
+        if (isCancelled(cancel))
+            return analysisStopped();
+        return beats;
     });
 }

@@ -6,16 +6,11 @@
 #include <atomic>
 #include <vector>
 
-// The beats of a clip, in seconds from its start, in order.
-struct BeatResult {
-    std::vector<double> beats;
-    QString error;          // the source was unusable or could not be read
-    bool cancelled = false;
-};
-
-// Tracks the beats of the source with aubio's tempo tracker. Safe to call
-// from any thread; returns early (cancelled) once *cancel turns true.
-BeatResult findBeats(const PcmSource &source, const std::atomic<bool> *cancel = nullptr);
+// Tracks the beats of the source with aubio's tempo tracker: the beats in
+// seconds from its start, in order. Safe to call from any thread. Fails when
+// the source is unusable or cannot be read, and (analysisStopped()) once
+// *cancel turns true.
+Result<std::vector<double>> findBeats(const PcmSource &source, const std::atomic<bool> *cancel = nullptr);
 
 // The same on audio already mixed down and resampled; empty when cancelled.
 std::vector<double> beatsOf(const MonoAudio &audio, const std::atomic<bool> *cancel);

@@ -74,8 +74,6 @@ constexpr int mostCandidates = 5;
 constexpr double wholeShare = 0.45; // of its half's rating, for a section sung as one phrase twice
 constexpr float soundingDb = -70.0f;
 
-QString noRepetition() { return QStringLiteral("No repeated section was found in this clip."); }
-
 int overlap(BarSpan a, BarSpan b) { return std::max(0, std::min(a.end, b.end) - std::max(a.start, b.start)); }
 
 // The proposal of a stretch: from its first downbeat, 10 to 40 s long at
@@ -116,49 +114,42 @@ const Repetition &wholeOf(const Repetition &half, const std::vector<Repetition> 
     return *whole;
 }
 
-ChorusResult chorusOf(const PcmSource &source, const std::atomic<bool> *cancel)
+Result<ChorusCandidates> chorusOf(const PcmSource &source, const std::atomic<bool> *cancel)
 {
-    ChorusResult result;
-    const MonoAudio audio = readMono(source, analysisRate, cancel, longestSong);
-    if (passOnFailure(audio, result))
-        return result;
-    if (audio.seconds() < shortestSong) {
-        result.error = noRepetition();
-        return result;
-    }
+    const Result<MonoAudio> read = readMono(source, analysisRate, cancel, longestSong);
+    if (!read)
+        return read.failure();
+    const MonoAudio &audio = read.value();
+    if (audio.seconds() < shortestSong)
+        return noRepetition();
     // The beats come on the second core while the spectrum is worked out.
     std::future<std::vector<double>> tracked = std::async(std::launch::async, [&] { return beatsOf(audio, cancel); });
     const Spectrogram spectrogram = spectrogramOf(audio, cancel);
     const OnsetStrength onsets = onsetStrengthOf(audio, cancel);
     const std::vector<double> beats = beatsOfTheSong(onsets, tracked.get(), audio.seconds());
-    if (isCancelled(cancel)) {
-        result.cancelled = true;
-        return result;
-    }
+    if (isCancelled(cancel))
+        return analysisStopped();
     const BeatFeatures features = beatFeaturesOf(spectrogram, beats);
     double sounding = 0;
     for (size_t i = 0; i + 1 < beats.size(); ++i)
         if (features.loudnessDb[i] > soundingDb)
             sounding += beats[i + 1] - beats[i];
-    if (sounding < shortestSong) {
-        result.error = noRepetition();
-        return result;
-    }
+    if (sounding < shortestSong)
+        return noRepetition();
     const BarGrid grid = barGridOf(features, beats);
     const BarRepetition repetition(features, grid);
     const double barSeconds = grid.bars > 0 ? (beats[size_t(grid.beatOf(grid.bars) - 1)] - beats[size_t(grid.first)]) / grid.bars : 2.0;
     const int shortest = std::max(2, int(std::ceil(shortestSection / barSeconds)));
     const int longest = std::max(shortest, int(longestSection / barSeconds));
     const std::vector<Repetition> stretches = repetition.stretches(shortest, longest, cancel);
-    if (isCancelled(cancel)) {
-        result.cancelled = true;
-        return result;
-    }
+    if (isCancelled(cancel))
+        return analysisStopped();
 
     const BarTimes times(grid, beats, audio.seconds());
     std::vector<BarSpan> taken; // earlier proposals and their repetitions
+    ChorusCandidates candidates;
     for (const Repetition &found : stretches) {
-        if (found.score < (result.candidates.empty() ? smallestScore : smallestOtherScore))
+        if (found.score < (candidates.empty() ? smallestScore : smallestOtherScore))
             break;
         const Repetition &r = wholeOf(found, stretches);
         const BarSpan bars = times.phrased(r.span, shortestStretch, longestStretch);
@@ -168,18 +159,20 @@ ChorusResult chorusOf(const PcmSource &source, const std::atomic<bool> *cancel)
             continue;
         taken.push_back(bars);
         taken.insert(taken.end(), r.others.begin(), r.others.end());
-        result.candidates.push_back(proposalOf(times, bars, r.score, audio.seconds()));
-        if (int(result.candidates.size()) == mostCandidates)
+        candidates.push_back(proposalOf(times, bars, r.score, audio.seconds()));
+        if (int(candidates.size()) == mostCandidates)
             break;
     }
-    if (result.candidates.empty())
-        result.error = noRepetition();
-    return result;
+    if (candidates.empty())
+        return noRepetition();
+    return candidates;
 }
 
 } // namespace
 
-ChorusResult findChorus(const PcmSource &source, const std::atomic<bool> *cancel)
+Failure noRepetition() { return Failure(QStringLiteral("No repeated section was found in this clip.")); }
+
+Result<ChorusCandidates> findChorus(const PcmSource &source, const std::atomic<bool> *cancel)
 {
-    return withinMemory<ChorusResult>([&] { return chorusOf(source, cancel); });
+    return withinMemory<ChorusCandidates>([&] { return chorusOf(source, cancel); });
 }

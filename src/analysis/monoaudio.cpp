@@ -10,7 +10,7 @@ namespace {
 
 constexpr int64_t blockFrames = 16384;
 
-QString unreadable() { return QStringLiteral("The clip's audio cannot be analysed."); }
+Failure unreadable() { return Failure(QStringLiteral("The clip's audio cannot be analysed.")); }
 
 // Appends what the resampler makes of `in` (nullptr: the end of the input).
 bool resampleInto(soxr_t soxr, const float *in, size_t frames, double ratio, std::vector<float> &out)
@@ -36,14 +36,14 @@ bool resampleInto(soxr_t soxr, const float *in, size_t frames, double ratio, std
 
 bool isCancelled(const std::atomic<bool> *cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
-MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel, double maxSeconds)
+Failure analysisStopped() { return Failure(QStringLiteral("The analysis was stopped.")); }
+
+Result<MonoAudio> readMono(const PcmSource &source, int rate, const std::atomic<bool> *cancel, double maxSeconds)
 {
+    if (source.channels < 1 || source.channels > 64 || source.rate < 1000 || source.rate > 1'000'000 || !source.read)
+        return unreadable();
     MonoAudio mono;
     mono.rate = rate;
-    if (source.channels < 1 || source.channels > 64 || source.rate < 1000 || source.rate > 1'000'000 || !source.read) {
-        mono.error = unreadable();
-        return mono;
-    }
     const double ratio = double(rate) / source.rate;
     std::unique_ptr<soxr, decltype(&soxr_delete)> soxr(nullptr, soxr_delete);
     if (source.rate != rate) {
@@ -51,10 +51,8 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_MQ, 0);
         soxr_error_t err = nullptr;
         soxr.reset(soxr_create(source.rate, rate, 1, &err, &io, &quality, nullptr));
-        if (err || !soxr) {
-            mono.error = unreadable();
-            return mono;
-        }
+        if (err || !soxr)
+            return unreadable();
     }
     const size_t most = maxSeconds > 0 ? size_t(maxSeconds * rate) : SIZE_MAX;
     if (source.frames > 0)
@@ -63,15 +61,11 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
     std::vector<float> mixed(blockFrames);
     const float scale = 1.0f / float(source.channels);
     for (;;) {
-        if (isCancelled(cancel)) {
-            mono.cancelled = true;
-            return mono;
-        }
+        if (isCancelled(cancel))
+            return analysisStopped();
         const int64_t got = source.read(block.data(), blockFrames);
-        if (got < 0 || got > blockFrames) {
-            mono.error = QStringLiteral("The clip could not be read.");
-            return mono;
-        }
+        if (got < 0 || got > blockFrames)
+            return Failure(QStringLiteral("The clip could not be read."));
         if (got == 0 || mono.samples.size() >= most)
             break;
         for (int64_t f = 0; f < got; ++f) {
@@ -84,13 +78,11 @@ MonoAudio readMono(const PcmSource &source, int rate, const std::atomic<bool> *c
         }
         if (!soxr)
             mono.samples.insert(mono.samples.end(), mixed.begin(), mixed.begin() + got);
-        else if (!resampleInto(soxr.get(), mixed.data(), size_t(got), ratio, mono.samples)) {
-            mono.error = unreadable();
-            return mono;
-        }
+        else if (!resampleInto(soxr.get(), mixed.data(), size_t(got), ratio, mono.samples))
+            return unreadable();
     }
     if (soxr && !resampleInto(soxr.get(), nullptr, 0, ratio, mono.samples))
-        mono.error = unreadable();
+        return unreadable();
     if (mono.samples.size() > most)
         mono.samples.resize(most);
     return mono;

@@ -61,15 +61,15 @@ void ClipAnalysis::follow(const QString &file)
         startBeats();
 }
 
-template <class Result>
-void ClipAnalysis::start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmSource &, const std::atomic<bool> *),
-                         std::function<void(const Result &)> done)
+template <class Found>
+void ClipAnalysis::start(std::unique_ptr<Job> &job, Found (*analyse)(const PcmSource &, const std::atomic<bool> *),
+                         std::function<void(const Found &)> done)
 {
     job = std::make_unique<Job>();
-    auto *watcher = new QFutureWatcher<Result>(this);
+    auto *watcher = new QFutureWatcher<Found>(this);
     job->watcher = watcher;
-    connect(watcher, &QFutureWatcher<Result>::finished, this, [&job, watcher, done] {
-        const Result result = watcher->result();
+    connect(watcher, &QFutureWatcher<Found>::finished, this, [&job, watcher, done] {
+        const Found result = watcher->result();
         watcher->deleteLater();
         job.reset();
         done(result);
@@ -81,9 +81,9 @@ void ClipAnalysis::start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmS
 
 void ClipAnalysis::startBeats()
 {
-    start<BeatResult>(beatsJob_, &::findBeats, [this](const BeatResult &found) {
+    start<Result<std::vector<double>>>(beatsJob_, &::findBeats, [this](const Result<std::vector<double>> &found) {
         beats_.clear();
-        for (double t : found.beats)
+        for (double t : found ? found.value() : std::vector<double>())
             beats_.push_back(int(std::lround(t * 1000)));
         beatsKnown_ = true;
         emit beatsFound();
@@ -94,13 +94,12 @@ bool ClipAnalysis::findChorus()
 {
     if (chorusJob_ || file_.isEmpty())
         return false;
-    start<ChorusResult>(chorusJob_, &::findChorus, [this](const ChorusResult &found) {
+    start<Result<ChorusCandidates>>(chorusJob_, &::findChorus, [this](const Result<ChorusCandidates> &found) {
         emit chorusRunningChanged(false);
-        chorus_ = found.candidates;
+        chorus_ = found ? found.value() : ChorusCandidates();
         currentChorus_ = -1;
-        if (chorus_.empty())
-            emit chorusFailed(found.error.isEmpty() ? QStringLiteral("No repeated section was found in this clip.")
-                                                    : found.error);
+        if (!found)
+            emit chorusFailed(found.error());
         else
             emit chorusFound();
     });

@@ -58,9 +58,9 @@ private:
     struct Job;
     // Runs `analyse` on the open clip's file on a worker thread, then `done`
     // with its result here, unless the job is cancelled first.
-    template <class Result>
-    void start(std::unique_ptr<Job> &job, Result (*analyse)(const PcmSource &, const std::atomic<bool> *),
-               std::function<void(const Result &)> done);
+    template <class Found>
+    void start(std::unique_ptr<Job> &job, Found (*analyse)(const PcmSource &, const std::atomic<bool> *),
+               std::function<void(const Found &)> done);
     void follow(const QString &file);
     void startBeats();
     void cancel(std::unique_ptr<Job> &job);

@@ -62,24 +62,24 @@ Result<ClipFacts> measureClip(const QString &clipFile, const JobProgress &progre
     facts.loudness = measureLoudness(clipFile);
     if (!reportProgress(progress, 0.2))
         return stopped;
-    const BeatResult beats = findBeats(clipSource(clipFile));
-    facts.tempoBpm = tempoOfBeats(beats.beats);
+    const Result<std::vector<double>> beats = findBeats(clipSource(clipFile));
+    if (beats)
+        facts.tempoBpm = tempoOfBeats(beats.value());
     if (!reportProgress(progress, 0.5))
         return stopped;
-    const ChorusResult chorus = findChorus(clipSource(clipFile));
-    facts.chorus = chorus.candidates;
-    facts.chorusError = chorus.candidates.empty() && chorus.error.isEmpty()
-                            ? QStringLiteral("No repeated section was found in this clip.")
-                            : chorus.error;
+    const Result<ChorusCandidates> chorus = findChorus(clipSource(clipFile));
+    if (chorus)
+        facts.chorus = chorus.value();
+    else
+        facts.chorusError = chorus.error();
     reportProgress(progress, 1);
     return facts;
 }
 
 Result<ChorusCandidate> findClipChorus(const QString &clipFile)
 {
-    const ChorusResult found = findChorus(clipSource(clipFile));
-    if (found.candidates.empty())
-        return Result<ChorusCandidate>::failure(
-            found.error.isEmpty() ? QStringLiteral("No repeated section was found in this clip.") : found.error);
-    return found.candidates.front();
+    const Result<ChorusCandidates> found = findChorus(clipSource(clipFile));
+    if (!found)
+        return found.failure();
+    return found.value().front();
 }

@@ -1,6 +1,7 @@
 // The chorus search on songs of known structure, and on clips without any
 // repetition.
 #include "analysis/chorus.h"
+#include "analysis/monoaudio.h"
 #include "chorusscore.h"
 #include "songset.h"
 #include "testsongs.h"
@@ -12,21 +13,21 @@
 
 namespace {
 
-ChorusResult analyse(const TestAudio &a)
+Result<ChorusCandidates> analyse(const TestAudio &a)
 {
     return findChorus(PcmSource::fromBuffer(a.samples.data(), a.frames(), a.channels, a.rate));
 }
 
-std::string describe(const ChorusResult &r, const std::vector<SongSection> &sections)
+std::string describe(const Result<ChorusCandidates> &r, const std::vector<SongSection> &sections)
 {
     std::ostringstream s;
     s << "sections:";
     for (const SongSection &sec : sections)
         s << ' ' << sec.kind << ' ' << sec.startSec << '-' << sec.endSec;
     s << "\ncandidates:";
-    for (const ChorusCandidate &c : r.candidates)
+    for (const ChorusCandidate &c : r ? r.value() : ChorusCandidates())
         s << ' ' << c.startSec << '-' << c.endSec << " (" << c.score << ')';
-    s << "\nerror: " << r.error.toStdString();
+    s << "\nerror: " << r.error().toStdString();
     return s.str();
 }
 
@@ -39,22 +40,23 @@ class ChorusOfSetSong : public testing::TestWithParam<uint32_t> {};
 TEST_P(ChorusOfSetSong, ProposesAChorusFromItsStartThenOtherSections)
 {
     const TestSong song = makeSetSong(GetParam());
-    const ChorusResult result = analyse(song.audio);
-    const std::string why = song.description + "\n" + describe(result, song.sections);
-    ASSERT_TRUE(result.error.isEmpty()) << why;
-    ASSERT_GE(result.candidates.size(), 2u) << why;
+    const Result<ChorusCandidates> found = analyse(song.audio);
+    const std::string why = song.description + "\n" + describe(found, song.sections);
+    ASSERT_TRUE(found) << why;
+    const ChorusCandidates &candidates = found.value();
+    ASSERT_GE(candidates.size(), 2u) << why;
 
     // The chorus from its first downbeat (a beat off would be 0.4 s and more).
-    const ProposalScore first = scoreProposal(result.candidates.front(), song.sections);
+    const ProposalScore first = scoreProposal(candidates.front(), song.sections);
     EXPECT_GE(first.f1, 0.95) << why;
     EXPECT_LE(first.startError, 0.15) << why;
-    for (size_t i = 0; i < result.candidates.size(); ++i) {
-        const ChorusCandidate &c = result.candidates[i];
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const ChorusCandidate &c = candidates[i];
         EXPECT_GE(c.endSec - c.startSec, 10.0 - 1e-6) << why;
         EXPECT_LE(c.endSec - c.startSec, 40.0 + 1e-6) << why;
         if (i == 0)
             continue;
-        EXPECT_LE(c.score, result.candidates[i - 1].score) << why;
+        EXPECT_LE(c.score, candidates[i - 1].score) << why;
         for (const SongSection &s : song.sections)
             if (s.kind == 'C')
                 EXPECT_LT(overlap(c.startSec, c.endSec, s.startSec, s.endSec), 0.3 * (s.endSec - s.startSec))
@@ -74,10 +76,9 @@ class NoRepetition : public testing::TestWithParam<Unrepeated> {};
 
 TEST_P(NoRepetition, GivesTheMessageAndNoCandidate)
 {
-    const ChorusResult result = analyse(GetParam().make());
-    EXPECT_TRUE(result.candidates.empty()) << describe(result, {});
-    EXPECT_EQ(result.error, QStringLiteral("No repeated section was found in this clip."));
-    EXPECT_FALSE(result.cancelled);
+    const Result<ChorusCandidates> found = analyse(GetParam().make());
+    EXPECT_FALSE(found) << describe(found, {});
+    EXPECT_EQ(found.error(), QStringLiteral("No repeated section was found in this clip."));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -96,16 +97,17 @@ TEST(ChorusInput, UnusableSourcesAndCancelGiveNoCandidate)
 {
     const TestAudio song = makeSong({"VCVC", 120, 0, 22050, 1, 4}).audio;
     const std::atomic<bool> cancelled{true};
-    const ChorusResult stopped = findChorus(PcmSource::fromBuffer(song.samples.data(), song.frames(), 1, song.rate), &cancelled);
-    EXPECT_TRUE(stopped.cancelled);
-    EXPECT_TRUE(stopped.candidates.empty());
+    const Result<ChorusCandidates> stopped = findChorus(PcmSource::fromBuffer(song.samples.data(), song.frames(), 1, song.rate), &cancelled);
+    EXPECT_FALSE(stopped);
+    EXPECT_EQ(stopped.error(), analysisStopped().text);
 
     for (PcmSource bad : {PcmSource::fromBuffer(song.samples.data(), song.frames(), 0, song.rate),
                           PcmSource::fromBuffer(song.samples.data(), song.frames(), 1, 0), PcmSource{1, 22050, -1, {}},
                           PcmSource{1, 22050, -1, [](float *, int64_t) -> int64_t { return -1; }}}) {
-        const ChorusResult r = findChorus(bad);
-        EXPECT_TRUE(r.candidates.empty());
-        EXPECT_FALSE(r.error.isEmpty());
+        const Result<ChorusCandidates> r = findChorus(bad);
+        EXPECT_FALSE(r);
+        EXPECT_FALSE(r.error().isEmpty());
+        EXPECT_NE(r.error(), analysisStopped().text);
     }
 }
 

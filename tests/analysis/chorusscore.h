@@ -32,10 +32,10 @@ inline ProposalScore scoreProposal(const ChorusCandidate &p, const std::vector<S
 // together, do not.
 constexpr double chorusF1 = 0.8;
 
-inline bool chorusAmongFirst(const ChorusResult &r, const std::vector<SongSection> &sections, size_t count)
+inline bool chorusAmongFirst(const ChorusCandidates &candidates, const std::vector<SongSection> &sections, size_t count)
 {
-    for (size_t i = 0; i < std::min(count, r.candidates.size()); ++i)
-        if (scoreProposal(r.candidates[i], sections).f1 >= chorusF1)
+    for (size_t i = 0; i < std::min(count, candidates.size()); ++i)
+        if (scoreProposal(candidates[i], sections).f1 >= chorusF1)
             return true;
     return false;
 }
