@@ -50,13 +50,14 @@ QString ClipHistory::keyOf(const QString &clipFile)
     return QFileInfo(clipFile).absoluteFilePath();
 }
 
-Outcome ClipHistory::takeSnapshot(const QString &clipFile, const QString &label, Snapshot *out)
+Result<ClipHistory::Snapshot> ClipHistory::takeSnapshot(const QString &clipFile, const QString &label)
 {
     if (!AppPaths::ensurePrivateDir(folder_))
-        return Outcome::failure(QStringLiteral("The history folder %1 cannot be made.").arg(folder_));
-    out->file = QDir(folder_).filePath(QStringLiteral("undo-%1.wav").arg(++counter_, 6, 10, QLatin1Char('0')));
-    out->label = label;
-    return keepAs(clipFile, out->file);
+        return Result<Snapshot>::failure(QStringLiteral("The history folder %1 cannot be made.").arg(folder_));
+    const Snapshot snapshot{QDir(folder_).filePath(QStringLiteral("undo-%1.wav").arg(++counter_, 6, 10, QLatin1Char('0'))), label};
+    if (Outcome kept = keepAs(clipFile, snapshot.file); !kept)
+        return kept.failure();
+    return snapshot;
 }
 
 Outcome ClipHistory::record(const QString &clipFile, const QString &label)
@@ -66,15 +67,15 @@ Outcome ClipHistory::record(const QString &clipFile, const QString &label)
 
 Outcome ClipHistory::apply(const QString &clipFile, const QString &label, const std::function<Outcome()> &edit)
 {
-    Snapshot before;
-    if (Outcome taken = takeSnapshot(clipFile, label, &before); !taken.ok())
-        return taken;
+    const Result<Snapshot> before = takeSnapshot(clipFile, label);
+    if (!before)
+        return before.failure();
     if (Outcome done = edit(); !done.ok()) {
-        QFile::remove(before.file);
+        QFile::remove(before.value().file);
         return done;
     }
     Stacks &stacks = clips_[keyOf(clipFile)];
-    stacks.undo.append(before);
+    stacks.undo.append(before.value());
     drop(stacks.redo);
     return Outcome::success();
 }
@@ -87,15 +88,15 @@ Outcome ClipHistory::step(const QString &clipFile, bool backwards)
         return Outcome::failure(backwards ? QStringLiteral("There is nothing to undo.")
                                              : QStringLiteral("There is nothing to redo."));
     // The clip as it is now goes to the other stack, once the older state is back.
-    Snapshot now;
-    if (Outcome taken = takeSnapshot(clipFile, from->last().label, &now); !taken.ok())
-        return taken;
+    const Result<Snapshot> now = takeSnapshot(clipFile, from->last().label);
+    if (!now)
+        return now.failure();
     if (Outcome restored = putBack(from->last().file, clipFile); !restored) {
-        QFile::remove(now.file);
+        QFile::remove(now.value().file);
         return restored;
     }
     from->removeLast();
-    (backwards ? found->redo : found->undo).append(now);
+    (backwards ? found->redo : found->undo).append(now.value());
     return Outcome::success();
 }
 

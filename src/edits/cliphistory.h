@@ -61,7 +61,7 @@ private:
 
     static QString keyOf(const QString &clipFile);
     const Stacks *stacksOf(const QString &clipFile) const;
-    Outcome takeSnapshot(const QString &clipFile, const QString &label, Snapshot *out);
+    Result<Snapshot> takeSnapshot(const QString &clipFile, const QString &label);
     Outcome step(const QString &clipFile, bool backwards);
     static void drop(QList<Snapshot> &snapshots);
 
