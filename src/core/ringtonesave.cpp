@@ -7,12 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-constexpr double kJoinShare = 0.1;
-
-} // namespace
-
 RingtoneSave::RingtoneSave(RingtoneRequest request) : request_(std::move(request))
 {
     job_.wavPath = request_.joinedFile;
@@ -62,9 +56,9 @@ Outcome RingtoneSave::encode(const JobProgress &progress) const
 Outcome saveRingtone(const RingtoneRequest &request, const LengthQuestion &tooLong, const JobProgress &progress)
 {
     RingtoneSave save(request);
-    if (Outcome joined = save.join(progressPart(progress, 0, kJoinShare)); !joined)
+    if (Outcome joined = save.join(progressPart(progress, 0, kRingtoneJoinShare)); !joined)
         return joined;
     if (const std::optional<double> limit = save.limitPassed(); limit && tooLong && tooLong(save.seconds(), *limit))
         save.keepOnlyTheLimit();
-    return save.encode(progressPart(progress, kJoinShare, 1));
+    return save.encode(progressPart(progress, kRingtoneJoinShare, 1));
 }

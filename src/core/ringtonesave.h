@@ -25,6 +25,9 @@ struct RingtoneRequest {
 // kRingtoneFadeSeconds; false saves it whole.
 using LengthQuestion = std::function<bool(double seconds, double limitSeconds)>;
 
+// The share of a whole save's progress that the join takes.
+constexpr double kRingtoneJoinShare = 0.1;
+
 // The save in its two steps, for a caller that asks the length question
 // between them on another thread than the encoding's.
 class RingtoneSave {
@@ -36,6 +39,7 @@ public:
 
     // Joins the clips (a failure names the clip or the file).
     Outcome join(const JobProgress &progress = {});
+    const QString &target() const { return request_.outPath; }
     // The joined list's length in seconds, and the format's limit when the
     // list is longer than that.
     double seconds() const { return seconds_; }

@@ -11,7 +11,7 @@
 #include "widgets/notices.h"
 #include "widgets/jobrunner.h"
 
-#include <QFile>
+#include <QDir>
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
@@ -65,14 +65,20 @@ void RingtoneExport::CmdSaveRingtone_Click()
 
     needs_.trimPlayer.setCommand(QStringLiteral("Close"));
     needs_.listPlayer.setCommand(QStringLiteral("Close"));
-    needs_.notices.window().setEnabled(false);
     save_ = std::make_shared<RingtoneSave>(request);
-    if (Outcome joined = save_->join(); !joined) {
-        save_.reset();
-        needs_.notices.window().setEnabled(true);
-        needs_.notices.fail(joined.failure());
-        return;
-    }
+    // The join is the first of two jobs; the runner's end of it enables the
+    // window again, so that the length question's box can take the answer.
+    run([save = save_](const JobProgress &progress) { return save->join(progressPart(progress, 0, kRingtoneJoinShare)); },
+        [this](const Outcome &joined) {
+            if (joined)
+                askAndEncode();
+            else
+                finish(joined);
+        });
+}
+
+void RingtoneExport::askAndEncode()
+{
     if (const std::optional<double> limit = save_->limitPassed()) {
         const dialogs::Answer answer = dialogs::MsgBox(
             &needs_.notices.window(),
@@ -85,12 +91,15 @@ void RingtoneExport::CmdSaveRingtone_Click()
         if (answer == dialogs::Answer::Yes)
             save_->keepOnlyTheLimit();
     }
-
-    // The window, disabled since the join, stays so until the runner's end.
-    needs_.jobs.run(
-        QStringLiteral("Saving......."),
-        [save = save_](const JobRunner::Progress &progress) { return save->encode(progress); },
+    run([save = save_](const JobProgress &progress) { return save->encode(progressPart(progress, kRingtoneJoinShare, 1)); },
         [this](const Outcome &outcome) { finish(outcome); });
+}
+
+void RingtoneExport::run(const JobRunner::Work &work, const JobRunner::Done &done)
+{
+    if (!needs_.jobs.run(QStringLiteral("Saving......."), work, done))
+        finish(Failure(QStringLiteral("%1 was not saved: another long job is still running.")
+                           .arg(QDir::toNativeSeparators(save_->target()))));
 }
 
 void RingtoneExport::finish(const Outcome &outcome)

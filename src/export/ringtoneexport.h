@@ -1,5 +1,6 @@
 #pragma once
 #include "base/result.h"
+#include "widgets/jobrunner.h"
 
 #include <QObject>
 #include <QString>
@@ -12,8 +13,9 @@ struct ExportNeeds;
 // "Save As Ringtone...": joins the clip list as the other exports do, asks
 // for a file name whose type (M4R, Ogg Vorbis, Opus, FLAC, MP3 or WAV)
 // comes from its extension or else from the chosen filter, and encodes the
-// joined list into it, tagged, off the user-interface thread, under the
-// busy window. An M4R longer than an iPhone plays may be cut to its first
+// joined list into it, tagged. The join and the encoding run off the
+// user-interface thread, under the busy window; the question between them
+// is asked on it. An M4R longer than an iPhone plays may be cut to its first
 // 40 s. It ends in "Finish Save", or a message that names the file.
 class RingtoneExport : public QObject {
     Q_OBJECT
@@ -21,7 +23,7 @@ public:
     RingtoneExport(const ExportNeeds &needs, QObject *parent, CommonDialog &cmdSave);
 
     void CmdSaveRingtone_Click();
-    // True while a ringtone is being encoded.
+    // True from the join to the end of the encoding.
     bool running() const { return save_ != nullptr; }
 
 signals:
@@ -29,6 +31,11 @@ signals:
     void saved();
 
 private:
+    // After the join: the length question, then the encoding.
+    void askAndEncode();
+    // Runs one step of the save on the runner; a runner busy with another
+    // job ends the save.
+    void run(const JobRunner::Work &work, const JobRunner::Done &done);
     void finish(const Outcome &outcome);
 
     const ExportNeeds &needs_;

@@ -1,34 +1,32 @@
-#include "core/workspace.h"
-#include "core/cliplist.h"
-#include "audio/audiostart.h"
+#include "base/apptitle.h"
 #include "base/wavformat.h"
 #include "converter/converterpanel.h"
-#include "editor/clipeditorpanel.h"
-#include "export/ringtoneexport.h"
+#include "core/cliplist.h"
+#include "core/encoderqueue.h"
 #include "encode/mp3enc.h"
-#include "scripteddialogs.h"
-#include "base/apptitle.h"
+#include "export/mp3export.h"
+#include "export/ringtoneexport.h"
+#include "featureharness.h"
 #include "widgets/frmload.h"
-#include "shell/frmmain.h"
-#include "testenv.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
-#include <memory>
 
-class ConverterTest : public ::testing::Test {
+// The converter panel with the list exports it shares the encoder and the
+// window with; the converted songs become clips of the workspace's list.
+class ConverterTest : public ::testing::Test, protected FeatureHarness {
 protected:
-    ConverterTest() : form(std::make_unique<Frmmain>(env.paths()))
+    ConverterTest()
+        : panel(new ConverterPanel({workspace.settings(),
+                                    SongImporter(workspace.clips(), workspace.paths(), workspace.audio(), workspace.decoder()),
+                                    jobs, workspace.encoder(), busy, notices},
+                                   &window))
     {
-        form->endProgram = [] {};
-        form->terminate = [] { ADD_FAILURE() << "the program was ended"; };
-        form->show();
-        form->Toolbar1_ButtonClick(QStringLiteral("Convert"));
-        panel = qobject_cast<ConverterPanel *>(form->FrameConvert());
+        terminate = [] { ADD_FAILURE() << "the program was ended"; };
+        panel->show();
     }
     QString tone(const QString &name, double seconds)
     {
@@ -39,7 +37,7 @@ protected:
                   0);
         return path;
     }
-    QString mp3(const QString &name, double seconds)
+    QString mp3Song(const QString &name, double seconds)
     {
         const QString wav = tone(name + ".wav", seconds);
         const QString out = env.paths().homeDir + QLatin1Char('/') + name;
@@ -53,23 +51,13 @@ protected:
         panel->CmdconvertWav->click();
         EXPECT_TRUE(waitFor([&] { return dialogs.messages.size() > shown; }, 30000)) << "no message came";
     }
-    QStringList entries() const
-    {
-        QStringList out;
-        for (int i = 0; i < form->Framewav()->List1->count(); ++i)
-            out << form->Framewav()->List1->item(i)->text();
-        return out;
-    }
+    QStringList entries() const { return workspace.clips().names(); }
 
-    TestEnv env;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Frmmain> form;
-    ConverterPanel *panel = nullptr;
+    ConverterPanel *panel;
 };
 
 TEST_F(ConverterTest, ControlsStartEmptyAndTheWavSideIsFilledOnlyByItsChoosers)
 {
-    ASSERT_NE(panel, nullptr);
     for (QLineEdit *box : {panel->txtopenwav, panel->txtsavemp3, panel->txtopenmp3, panel->txtsavewav})
         EXPECT_TRUE(box->text().isEmpty());
     EXPECT_FALSE(panel->txtopenwav->isEnabled());
@@ -93,7 +81,7 @@ TEST_F(ConverterTest, ChoosersShareOneDialogAndCancelEmptiesTheBox)
     EXPECT_FALSE(dialogs.fileRequests[0].save);
     EXPECT_TRUE(dialogs.fileRequests[1].save);
     EXPECT_EQ(dialogs.fileRequests[1].filter, QStringLiteral("Wav File(*.wav)|*.wav"));
-    EXPECT_EQ(dialogs.fileRequests[1].initDir, form->settings().BaseFolder);
+    EXPECT_EQ(dialogs.fileRequests[1].initDir, workspace.settings().BaseFolder);
 
     panel->CmdopenMp3->click(); // cancelled
     EXPECT_TRUE(panel->txtopenmp3->text().isEmpty());
@@ -103,7 +91,7 @@ TEST_F(ConverterTest, ChoosersShareOneDialogAndCancelEmptiesTheBox)
 
 TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
 {
-    const QString song = mp3(QStringLiteral("song.mp3"), 1);
+    const QString song = mp3Song(QStringLiteral("song.mp3"), 1);
     const QString target = env.paths().homeDir + "/converted.wav";
     panel->txtopenmp3->setText(song);
     panel->txtsavewav->setText(target);
@@ -113,8 +101,8 @@ TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
     EXPECT_EQ(entries(), QStringList{"song"});
     EXPECT_EQ(readFile(target), readFile(env.paths().clipFile("song")));
     EXPECT_TRUE(readWavInfo(target).ok);
-    EXPECT_EQ(form->busyWindow()->Label1()->text(), QStringLiteral("Converting......."));
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(busy.window()->Label1()->text(), QStringLiteral("Converting......."));
+    EXPECT_TRUE(window.isEnabled());
 
     // Converting the same song again never replaces the listed clip's file.
     const QByteArray first = readFile(env.paths().clipFile("song"));
@@ -125,7 +113,7 @@ TEST_F(ConverterTest, SongToWavListsTheClipAndCopiesItByteForByte)
 
 TEST_F(ConverterTest, AnOutputThatCannotBeWrittenIsReportedNotFinished)
 {
-    panel->txtopenmp3->setText(mp3(QStringLiteral("song.mp3"), 0.5));
+    panel->txtopenmp3->setText(mp3Song(QStringLiteral("song.mp3"), 0.5));
     panel->txtsavewav->setText(env.paths().homeDir + "/no such folder/out.wav");
     convertToWav();
     ASSERT_EQ(dialogs.messages.size(), 1);
@@ -141,15 +129,15 @@ TEST_F(ConverterTest, WavToMp3KeepsTheBusyWindowUpUntilItsOwnFinishSave)
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(out);
     int finished = 0;
-    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] { ++finished; });
+    QObject::connect(&workspace.encoder().encoder(), &Mp3Enc::Finished, [&] { ++finished; });
     panel->CmdConvertMP3->click();
     EXPECT_FALSE(panel->Text2->text().isEmpty());
-    EXPECT_FALSE(form->busyWindow()->isHidden());
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_FALSE(busy.window()->isHidden());
+    EXPECT_TRUE(window.isEnabled());
     ASSERT_TRUE(waitFor([&] { return !dialogs.messages.isEmpty(); }, 20000));
     EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
     EXPECT_EQ(finished, 1);
-    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_TRUE(busy.window()->isHidden());
     EXPECT_EQ(readFile(env.paths().concatFile()), "the list export's joined list") << "not the converter's to delete";
     QString probe;
     runShell(QStringLiteral("ffprobe -v error -show_entries stream=bit_rate,sample_rate,channels -of csv=p=0 '%1'").arg(out),
@@ -166,23 +154,23 @@ TEST_F(ConverterTest, AListExportStartedDuringAConversionStillFindsItsJoin)
     const QString converted = env.paths().homeDir + "/converted.mp3";
     const QString listed = env.paths().homeDir + "/list.mp3";
     runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 2 sine 440 vol 0.5").arg(env.paths().clipFile("clip")));
-    form->workspace().clips().append(ClipEntry{QStringLiteral("clip"), {}});
+    workspace.clips().append(ClipEntry{QStringLiteral("clip"), {}});
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(converted);
     // What the shared handler left behind, seen right after each finished event.
     QList<bool> enabledAfter, joinAfter;
-    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] {
-        enabledAfter << form->isEnabled();
+    QObject::connect(&workspace.encoder().encoder(), &Mp3Enc::Finished, [&] {
+        enabledAfter << window.isEnabled();
         joinAfter << QFile::exists(env.paths().concatFile());
     });
     panel->CmdConvertMP3->click();
     dialogs.files.push_back(listed);
-    form->Framewav()->CmdSaveList->click();
+    mp3->CmdSaveList_Click();
     ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2; }, 60000));
     EXPECT_EQ(dialogs.texts(), (QStringList{"Finish Save", "Finish Save"}));
     EXPECT_EQ(enabledAfter, (QList<bool>{false, true})) << "the window stays busy while the list export runs";
     EXPECT_EQ(joinAfter, (QList<bool>{true, false}));
-    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_TRUE(busy.window()->isHidden());
     EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
     QString seconds;
     runShell(QStringLiteral("ffprobe -v error -show_entries format=duration -of csv=p=0 '%1'").arg(listed), &seconds);
@@ -193,21 +181,21 @@ TEST_F(ConverterTest, AConversionEndingDuringARingtoneSaveLeavesTheWindowToTheSa
 {
     const QString wav = tone(QStringLiteral("short.wav"), 2);
     runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth 90 pinknoise vol 0.5").arg(env.paths().clipFile("clip")));
-    form->workspace().clips().append(ClipEntry{QStringLiteral("clip"), {}});
+    workspace.clips().append(ClipEntry{QStringLiteral("clip"), {}});
     panel->txtopenwav->setText(wav);
     panel->txtsavemp3->setText(env.paths().homeDir + "/converted.mp3");
     // The window and the busy window right after the conversion's end, and
     // whether the ringtone was still being saved then.
     QList<bool> after;
-    QObject::connect(form->Mp3Enc1(), &Mp3Enc::Finished, [&] {
-        after << form->isEnabled() << form->busyWindow()->isVisible() << form->ringtoneExport()->running();
+    QObject::connect(&workspace.encoder().encoder(), &Mp3Enc::Finished, [&] {
+        after << window.isEnabled() << busy.window()->isVisible() << ringtone->running();
     });
     panel->CmdConvertMP3->click();
     dialogs.files.push_back(env.paths().homeDir + "/ring.ogg");
-    form->Framewav()->CmdSaveRingtone->click();
-    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2 && form->isEnabled(); }, 60000));
+    ringtone->CmdSaveRingtone_Click();
+    ASSERT_TRUE(waitFor([&] { return dialogs.messages.size() == 2 && window.isEnabled(); }, 60000));
     EXPECT_EQ(dialogs.texts(), (QStringList{"Finish Save", "Finish Save"}));
     EXPECT_EQ(after, (QList<bool>{false, true, true})) << "disabled, busy, saving";
-    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_TRUE(busy.window()->isHidden());
     EXPECT_EQ(runShell(QStringLiteral("ffprobe -v error '%1'").arg(env.paths().homeDir + "/ring.ogg")), 0);
 }

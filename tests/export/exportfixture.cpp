@@ -1,13 +1,9 @@
-#include "core/workspace.h"
-#include "core/cliplist.h"
 #include "exportfixture.h"
+
+#include "core/cliplist.h"
+#include "export/wavexport.h"
 #include "testwav.h"
 
-#include "editor/clipeditorpanel.h"
-
-#include <QDir>
-#include <QListWidget>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QtEndian>
 
@@ -34,14 +30,6 @@ qint32 le32(const QByteArray &bytes, int offset) { return qFromLittleEndian<qint
 
 void putLe32(QByteArray &bytes, int offset, qint32 value) { bytes.replace(offset, 4, le32(quint32(value))); }
 
-ExportFixture::ExportFixture() : form(std::make_unique<Frmmain>(env.paths()))
-{
-    form->endProgram = [] {};
-    form->show();
-}
-
-ExportFixture::~ExportFixture() { form->hide(); }
-
 QString ExportFixture::addClip(const QString &name, const QByteArray &content)
 {
     const QString path = env.paths().clipFile(name);
@@ -50,14 +38,23 @@ QString ExportFixture::addClip(const QString &name, const QByteArray &content)
     return path;
 }
 
-void ExportFixture::addEntry(const QString &name) { form->workspace().clips().append(ClipEntry{name, {}}); }
+void ExportFixture::addEntry(const QString &name, const SongTags &tags)
+{
+    workspace.clips().append(ClipEntry{name, {}, tags});
+}
 
 void ExportFixture::saveAs(const std::optional<QString> &path)
 {
     dialogs.files.push_back(path);
-    form->Framewav()->CmdSaveWav->click();
-    // The save runs as a job under the busy window, the window disabled.
-    waitFor([this] { return form->isEnabled(); }, 60000);
+    wav->CmdSaveWav_Click();
+    waitFor([this] { return idle(); }, 60000);
+}
+
+void ExportFixture::addSine(const QString &name, double seconds, const QString &synth, const SongTags &tags)
+{
+    soxMake(env.paths().clipFile(name), QStringLiteral("-r 44100 -c 2 -b 16"),
+            QStringLiteral("%1 %2 vol 0.5").arg(seconds).arg(synth));
+    addEntry(name, tags);
 }
 
 QString ExportFixture::home(const QString &name) const { return env.paths().homeDir + QLatin1Char('/') + name; }

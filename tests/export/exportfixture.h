@@ -1,11 +1,10 @@
 #pragma once
-#include "scripteddialogs.h"
-#include "shell/frmmain.h"
-#include "testenv.h"
+#include "core/cliplist.h"
+#include "featureharness.h"
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
+#include <optional>
 
 // A canonical 44-byte-header WAV written by hand, independent of the
 // program's own header code.
@@ -15,25 +14,21 @@ QByteArray audioPattern(int size, int seed);
 qint32 le32(const QByteArray &bytes, int offset);
 void putLe32(QByteArray &bytes, int offset, qint32 value);
 
-// The main window over a private tree, its dialogs answered by a script.
-struct ExportFixture {
-    ExportFixture();
-    ~ExportFixture();
-
-    // A clip file in the working folder and its entry at the end of List1.
+// The list exports over a private tree, their dialogs answered by a script.
+struct ExportFixture : FeatureHarness {
+    // A clip file in the working folder and its entry at the end of the list.
     QString addClip(const QString &name, const QByteArray &content);
     // Only the entry (the clip file is left as it is, or missing).
-    void addEntry(const QString &name);
-    // Clicks "Save The List to Wav" answering the file dialog with `path`
-    // (nothing: cancel).
+    void addEntry(const QString &name, const SongTags &tags = {});
+    // "Save The List to Wav" answering the file dialog with `path`
+    // (nothing: cancel); returns when the save has ended.
     void saveAs(const std::optional<QString> &path);
+    // A `seconds` long stereo sine clip made by sox, and its entry.
+    void addSine(const QString &name, double seconds, const QString &synth = QStringLiteral("sine 1000"),
+                 const SongTags &tags = {});
     QString home(const QString &name) const;
     // The texts of the message boxes shown so far.
     QStringList messages() const { return dialogs.texts(); }
-
-    TestEnv env;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Frmmain> form;
 };
 
 // soxi's answer for one flag ("-r", "-c", "-b", "-D", "-s"), trimmed.

@@ -1,21 +1,10 @@
-#include "core/workspace.h"
-#include "core/cliplist.h"
-#include "editor/clipeditorpanel.h"
-#include "encode/mp3enc.h"
-#include "scripteddialogs.h"
+#include "exportfixture.h"
+#include "export/mp3export.h"
 #include "widgets/frmload.h"
-#include "shell/frmmain.h"
-#include "shell/settingspanel.h"
-#include "testenv.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -39,41 +28,24 @@ double decodedSeconds(const QString &mp3, const QString &scratch)
 
 } // namespace
 
-class Mp3ExportTest : public ::testing::Test {
+class Mp3ExportTest : public ::testing::Test, protected ExportFixture {
 protected:
-    Mp3ExportTest() : form(std::make_unique<Frmmain>(env.paths()))
-    {
-        form->endProgram = [] {};
-        form->show();
-    }
-    void addClip(const QString &name, double seconds, int frequency = 1000, const SongTags &tags = {})
-    {
-        runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine %3 vol 0.5")
-                     .arg(env.paths().clipFile(name))
-                     .arg(seconds)
-                     .arg(frequency));
-        form->workspace().clips().append(ClipEntry{name, {}, tags});
-    }
     QString exportTo(const QString &name)
     {
-        const QString out = env.paths().homeDir + QLatin1Char('/') + name;
+        const QString out = home(name);
         dialogs.files.push_back(out);
-        form->Framewav()->CmdSaveList->click();
+        mp3->CmdSaveList_Click();
         EXPECT_TRUE(waitFor([&] { return !dialogs.messages.isEmpty(); }, 30000));
         return out;
     }
-
-    TestEnv env;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Frmmain> form;
 };
 
-TEST_F(Mp3ExportTest, EachBitRateOfTheSettingPanelReachesTheFile)
+TEST_F(Mp3ExportTest, EachBitRateSettingReachesTheFile)
 {
-    addClip("one", 1.0);
-    addClip("two", 1.5, 440);
+    addSine("one", 1.0);
+    addSine("two", 1.5, "sine 440");
     for (int rate : {56, 96, 128, 256}) {
-        form->FrameSetting()->option(rate)->click(); // taken unsaved
+        workspace.settings().BitRate = rate;
         dialogs.messages.clear();
         const QString out = exportTo(QStringLiteral("list%1.mp3").arg(rate));
         ASSERT_EQ(dialogs.texts(), QStringList{"Finish Save"}) << rate;
@@ -87,16 +59,16 @@ TEST_F(Mp3ExportTest, EachBitRateOfTheSettingPanelReachesTheFile)
         // Within one MP3 frame (1152 samples) of the joined 2.5 seconds.
         EXPECT_NEAR(decodedSeconds(out, env.root() + "/dec.wav"), 2.5, 1152.0 / 44100);
     }
-    EXPECT_EQ(form->Text1()->text(), QStringLiteral("1"));
+    EXPECT_EQ(encoderState.text(), QStringLiteral("1"));
     EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(form->busyWindow()->isHidden());
-    EXPECT_EQ(form->busyWindow()->Label1()->text(), QStringLiteral("Saving......."));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(busy.window()->isHidden());
+    EXPECT_EQ(busy.window()->Label1()->text(), QStringLiteral("Saving......."));
 }
 
 TEST_F(Mp3ExportTest, EmptyBitRateEncodesAt128AndANameWithoutExtensionIsKept)
 {
-    addClip("one", 0.5, 1000, SongTags{{}, QStringLiteral("The Artist"), {}, {}, {}});
+    addSine("one", 0.5, "sine 1000", SongTags{{}, QStringLiteral("The Artist"), {}, {}, {}});
     const QString out = exportTo(QStringLiteral("ringtone"));
     EXPECT_EQ(dialogs.texts(), QStringList{"Finish Save"});
     EXPECT_TRUE(QFile::exists(out));
@@ -110,11 +82,11 @@ TEST_F(Mp3ExportTest, EmptyBitRateEncodesAt128AndANameWithoutExtensionIsKept)
 
 TEST_F(Mp3ExportTest, CancelShowsNoBusyWindow)
 {
-    addClip("one", 0.5);
-    form->Framewav()->CmdSaveList->click();
+    addSine("one", 0.5);
+    mp3->CmdSaveList_Click();
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_FALSE(form->busyWindowCreated() && !form->busyWindow()->isHidden());
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_FALSE(busy.created() && !busy.window()->isHidden());
 }
 
 TEST_F(Mp3ExportTest, AnEmptyListOrAFailedEncodingEndsWithAMessageAndAUsableWindow)
@@ -122,14 +94,14 @@ TEST_F(Mp3ExportTest, AnEmptyListOrAFailedEncodingEndsWithAMessageAndAUsableWind
     exportTo(QStringLiteral("empty.mp3"));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_NE(dialogs.messages[0].text, QStringLiteral("Finish Save"));
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_FALSE(QFile::exists(env.paths().homeDir + "/empty.mp3"));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_FALSE(QFile::exists(home("empty.mp3")));
 
-    addClip("one", 0.5);
+    addSine("one", 0.5);
     dialogs.messages.clear();
     const QString out = exportTo(QStringLiteral("no folder/x.mp3"));
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].text.contains("x.mp3")) << dialogs.messages[0].text.toStdString();
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(form->busyWindow()->isHidden());
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(busy.window()->isHidden());
 }

@@ -1,15 +1,10 @@
-#include "core/cliplist.h"
-#include "core/workspace.h"
-#include "editor/clipeditor.h"
-#include "editor/clipeditorpanel.h"
+#include "exportfixture.h"
 #include "export/ringtoneexport.h"
-#include "scripteddialogs.h"
-#include "shell/frmmain.h"
-#include "testenv.h"
+#include "widgets/frmload.h"
 
-#include <QPushButton>
+#include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
@@ -32,47 +27,31 @@ QString tag(const QString &path, const char *name)
 
 } // namespace
 
-class RingtoneTest : public ::testing::Test {
+class RingtoneTest : public ::testing::Test, protected ExportFixture {
 protected:
-    RingtoneTest() : form(std::make_unique<Frmmain>(env.paths()))
-    {
-        form->endProgram = [] {};
-        form->show();
-        QDir().mkpath(env.paths().workDir);
-    }
-    QString home(const QString &name) const { return env.paths().homeDir + QLatin1Char('/') + name; }
-    void addClip(const QString &name, double seconds, const SongTags &tags = {})
-    {
-        runShell(QStringLiteral("sox -n -r 44100 -c 2 -b 16 '%1' synth %2 sine 660 vol 0.5")
-                     .arg(env.paths().clipFile(name))
-                     .arg(seconds));
-        form->workspace().clips().append(ClipEntry{name, {}, tags});
-    }
     // Saves as a ringtone under `name` with the filter `filter` (1: M4R ...
-    // 6: WAV) and waits for its message.
+    // 6: WAV) and waits for its end.
     void save(const QString &name, int filter)
     {
         dialogs.files.push_back(home(name));
         dialogs.filters.push_back(filter);
         bool saved = false;
-        const auto connection = QObject::connect(form->ringtoneExport(), &RingtoneExport::saved, [&] { saved = true; });
-        form->Framewav()->CmdSaveRingtone->click();
+        const auto connection = QObject::connect(ringtone, &RingtoneExport::saved, [&] { saved = true; });
+        ringtone->CmdSaveRingtone_Click();
         const bool ended = saved || waitFor([&] { return saved; }, 30000);
         QObject::disconnect(connection);
         ASSERT_TRUE(ended);
-        EXPECT_TRUE(form->isEnabled());
+        EXPECT_TRUE(window.isEnabled());
+        EXPECT_TRUE(busy.window()->isHidden());
+        EXPECT_FALSE(QFile::exists(env.paths().scratchFile(QStringLiteral("ringtone.wav")))) << "the joined list";
     }
-
-    TestEnv env;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Frmmain> form;
 };
 
 TEST_F(RingtoneTest, TheNameOrElseTheFilterChoosesTheFormatAndTheFirstSongTagsIt)
 {
-    addClip(QStringLiteral("first"), 2, SongTags{QStringLiteral("ignored"), QStringLiteral("The Artist"),
+    addSine(QStringLiteral("first"), 2, QStringLiteral("sine 660"), SongTags{QStringLiteral("ignored"), QStringLiteral("The Artist"),
                                                  QStringLiteral("The Album"), {}, {}});
-    addClip(QStringLiteral("second"), 1);
+    addSine(QStringLiteral("second"), 1);
     struct Case { const char *typed, *saved, *codec; int filter; };
     const Case cases[] = {
         {"tone", "tone.ogg", "vorbis", 2},
@@ -95,22 +74,49 @@ TEST_F(RingtoneTest, TheNameOrElseTheFilterChoosesTheFormatAndTheFirstSongTagsIt
 
 TEST_F(RingtoneTest, AnM4rLongerThan40SecondsIsCutOnlyWhenTheUserSaysSo)
 {
-    addClip(QStringLiteral("a"), 22);
-    addClip(QStringLiteral("b"), 22);
+    addSine(QStringLiteral("a"), 22);
+    addSine(QStringLiteral("b"), 22);
     dialogs.answers = {dialogs::Answer::Yes, dialogs::Answer::No};
+    // The question comes between the two jobs, over a window that can take the answer.
+    QList<bool> usable;
+    dialogs.onMessage = [&] { usable << (window.isEnabled() && !busy.held()); };
     save(QStringLiteral("cut"), 1);
     save(QStringLiteral("whole"), 1);
     EXPECT_NEAR(probe(home(QStringLiteral("cut.m4r")), QStringLiteral("format=duration")).toDouble(), 40.0, 0.05);
     EXPECT_NEAR(probe(home(QStringLiteral("whole.m4r")), QStringLiteral("format=duration")).toDouble(), 44.0, 0.05);
     EXPECT_TRUE(dialogs.texts()[0].contains(QStringLiteral("40 s")));
+    EXPECT_EQ(usable, (QList<bool>{true, true, true, true})) << "both questions and both Finish Save";
 }
 
-TEST_F(RingtoneTest, AFolderThatCannotBeWrittenIsNamedAndNothingIsLeft)
+// A failed save names what failed, leaves the user's file as it was and
+// no joined or partial file, and gives the window back.
+struct FailedSave {
+    QStringList present, missing; // the listed clips with and without a file
+    const char *target, *named;
+};
+void PrintTo(const FailedSave &c, std::ostream *os) { *os << c.named; }
+
+class RingtoneFailure : public RingtoneTest, public ::testing::WithParamInterface<FailedSave> {};
+
+TEST_P(RingtoneFailure, IsNamedAndLeavesNothing)
 {
-    addClip(QStringLiteral("a"), 1);
-    save(QStringLiteral("missing/folder/tone.opus"), 3);
-    EXPECT_TRUE(dialogs.texts().last().contains(home(QStringLiteral("missing/folder/tone.opus"))))
-        << dialogs.texts().last().toStdString();
-    EXPECT_FALSE(QFile::exists(home(QStringLiteral("missing"))));
-    EXPECT_FALSE(QFile::exists(env.paths().concatFile()));
+    const FailedSave &c = GetParam();
+    for (const QString &name : c.present)
+        addSine(name, 1);
+    for (const QString &name : c.missing)
+        addEntry(name);
+    const QString old = home(QStringLiteral("tone.opus"));
+    writeFile(old, QByteArrayLiteral("the user's old ringtone"));
+    save(QString::fromLatin1(c.target), 3);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].contains(QString::fromLatin1(c.named))) << dialogs.texts()[0].toStdString();
+    EXPECT_EQ(readFile(old), QByteArrayLiteral("the user's old ringtone"));
+    EXPECT_EQ(QDir(env.paths().homeDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("tone.opus")});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, RingtoneFailure,
+    ::testing::Values(FailedSave{{}, {}, "tone.opus", "empty"},
+                      FailedSave{{QStringLiteral("a")}, {QStringLiteral("Gone Song")}, "tone.opus", "\"Gone Song\""},
+                      FailedSave{{QStringLiteral("a")}, {}, "missing/folder/tone.opus", "missing/folder/tone.opus"}));

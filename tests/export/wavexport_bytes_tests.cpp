@@ -1,15 +1,10 @@
 // The joined file at byte level, for clips in the 44-byte layout and one format.
-#include "core/workspace.h"
-#include "core/cliplist.h"
 #include "exportfixture.h"
 
-#include "editor/clipeditorpanel.h"
-#include "export/wavexport.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/mci/mmcontrol.h"
 
 #include <QDir>
-#include <QListWidget>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -38,11 +33,8 @@ TEST(JoinBytes, OneClipSavesAnIdenticalCopyAndSaysFinishSave)
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.filter, QStringLiteral("Wav(*.wav)|*.wav"));
     EXPECT_EQ(r.fileName, QString());
-    EXPECT_EQ(r.initDir, f.form->settings().BaseFolder);
+    EXPECT_EQ(r.initDir, f.workspace.settings().BaseFolder);
     EXPECT_EQ(r.defaultExt, QString());
-    CommonDialog *cmdSave = f.form->Framewav()->findChild<CommonDialog *>(QStringLiteral("CmdSave"));
-    ASSERT_TRUE(cmdSave);
-    EXPECT_EQ(cmdSave, f.form->wavExport()->CmdSave());
 }
 
 TEST(JoinBytes, TwoClipsGiveOneHeaderAndBothAudios)
@@ -104,7 +96,7 @@ TEST(JoinBytes, TwoExportsInARowEachStartAfresh)
     EXPECT_EQ(readFile(f.home(QStringLiteral("second.wav"))), readFile(f.home(QStringLiteral("first.wav"))));
 
     // A shorter list afterwards, saved over the longer file: nothing of it stays.
-    f.form->workspace().clips().removeAt(0);
+    f.workspace.clips().removeAt(0);
     f.saveAs(f.home(QStringLiteral("first.wav")));
     EXPECT_EQ(readFile(f.home(QStringLiteral("first.wav"))), two);
     EXPECT_EQ(readFile(f.env.paths().concatFile()), two);
@@ -140,12 +132,12 @@ TEST(JoinBytes, SavingClosesBothPlayers)
 {
     ExportFixture f;
     const QString clip = f.addClip(QStringLiteral("tone"), stereo16(400, 4));
-    for (MMControl *player : {f.form->MMCEdit(), f.form->MMCPlayList()}) {
+    for (MMControl *player : {&f.workspace.trimPlayer(), &f.workspace.listPlayer()}) {
         player->setFileName(clip);
         player->setCommand(QStringLiteral("open"));
     }
     f.saveAs(f.home(QStringLiteral("ring.wav")));
-    for (MMControl *player : {f.form->MMCEdit(), f.form->MMCPlayList()}) {
+    for (MMControl *player : {&f.workspace.trimPlayer(), &f.workspace.listPlayer()}) {
         EXPECT_EQ(player->Command(), QStringLiteral("Close")) << qPrintable(player->objectName());
         EXPECT_FALSE(player->isOpen()) << qPrintable(player->objectName());
     }

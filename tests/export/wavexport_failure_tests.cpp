@@ -43,20 +43,20 @@ TEST(ExportCancel, LeavesEveryFileAndBothPlayersAsTheyWere)
     const QString clip = f.addClip(QStringLiteral("tone"), clip16(400, 1));
     writeFile(f.env.paths().concatFile(), QByteArrayLiteral("an earlier join"));
     writeFile(f.home(QStringLiteral("ring.wav")), QByteArrayLiteral("old"));
-    f.form->MMCEdit()->setFileName(clip);
-    f.form->MMCEdit()->setCommand(QStringLiteral("open"));
-    const bool editOpen = f.form->MMCEdit()->isOpen();
+    f.workspace.trimPlayer().setFileName(clip);
+    f.workspace.trimPlayer().setCommand(QStringLiteral("open"));
+    const bool editOpen = f.workspace.trimPlayer().isOpen();
     const auto before = folderSnapshot(f.env.root());
 
     f.saveAs(std::nullopt);
 
     EXPECT_EQ(folderSnapshot(f.env.root()), before);
     EXPECT_TRUE(f.messages().isEmpty());
-    EXPECT_EQ(f.form->MMCEdit()->Command(), QStringLiteral("open"));
-    EXPECT_EQ(f.form->MMCEdit()->isOpen(), editOpen);
-    EXPECT_EQ(f.form->MMCEdit()->FileName(), clip);
-    EXPECT_EQ(f.form->MMCPlayList()->Command(), QString());
-    EXPECT_FALSE(f.form->MMCPlayList()->isOpen());
+    EXPECT_EQ(f.workspace.trimPlayer().Command(), QStringLiteral("open"));
+    EXPECT_EQ(f.workspace.trimPlayer().isOpen(), editOpen);
+    EXPECT_EQ(f.workspace.trimPlayer().FileName(), clip);
+    EXPECT_EQ(f.workspace.listPlayer().Command(), QString());
+    EXPECT_FALSE(f.workspace.listPlayer().isOpen());
 }
 
 TEST(ExportFailure, AnEmptyListSaysSoAndWritesNothing)

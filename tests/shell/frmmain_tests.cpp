@@ -1,4 +1,5 @@
 #include "editor/clipeditorpanel.h"
+#include "export/wavexport.h"
 #include "platform/mci/mmcontrol.h"
 #include "scripteddialogs.h"
 #include "shell/folderlist.h"
@@ -234,4 +235,20 @@ TEST(Toolbar, TooltipsOfTheAudioEditButtons)
         {"CmdUP", "Move UP"},     {"CmdDown", "Move Down"}};
     for (const auto &[name, tip] : tips)
         EXPECT_TRUE(w.find<QWidget>(name)->toolTip().startsWith(QString::fromLatin1(tip))) << name;
+}
+
+TEST(Wiring, TheEditorPanelsSaveButtonsStartTheListExportsInOneDialog)
+{
+    TestEnv env;
+    ScriptedDialogs dialogs; // every file dialog cancelled
+    Window w(env);
+    for (const char *button : {"CmdSaveWav", "CmdSaveList", "CmdSaveRingtone"})
+        w.form->Framewav()->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+    QStringList filters;
+    for (const dialogs::FileRequest &r : dialogs.fileRequests)
+        filters << r.filter.section(QLatin1Char('|'), 0, 1);
+    EXPECT_EQ(filters, (QStringList{"Wav(*.wav)|*.wav", "MP3(*.mp3)|*.mp3", "iPhone ringtone|*.m4r"}));
+    EXPECT_EQ(w.form->Framewav()->findChild<CommonDialog *>(QStringLiteral("CmdSave")), w.form->wavExport()->CmdSave());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(w.form->isEnabled());
 }

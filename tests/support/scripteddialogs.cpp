@@ -14,6 +14,8 @@ QStringList ScriptedDialogs::texts() const
 dialogs::Answer ScriptedDialogs::message(QWidget *, const dialogs::MessageRequest &r)
 {
     messages << r;
+    if (onMessage)
+        onMessage();
     if (r.buttons == dialogs::Buttons::Ok)
         return dialogs::Answer::Ok;
     if (answers.empty())

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // Answers the program's dialogs from a script and records what was asked.
 // Installed for its lifetime; an unscripted file dialog or input box is
@@ -21,6 +22,8 @@ public:
     QList<dialogs::MessageRequest> messages;    // every message box shown
     QList<dialogs::FileRequest> fileRequests;   // every file dialog shown
     QStringList inputPrompts;                   // every input box: "title|prompt"
+    std::function<void()> onMessage;            // called as each message box shows
+
 
     QStringList texts() const;                  // the texts of the messages
     dialogs::Answer message(QWidget *, const dialogs::MessageRequest &r) override;
