@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -86,6 +89,28 @@ TEST_F(RingtoneTest, AnM4rLongerThan40SecondsIsCutOnlyWhenTheUserSaysSo)
     EXPECT_NEAR(probe(home(QStringLiteral("whole.m4r")), QStringLiteral("format=duration")).toDouble(), 44.0, 0.05);
     EXPECT_TRUE(dialogs.texts()[0].contains(QStringLiteral("40 s")));
     EXPECT_EQ(usable, (QList<bool>{true, true, true, true})) << "both questions and both Finish Save";
+}
+
+TEST_F(RingtoneTest, ARunnerBusyWithAnotherJobEndsTheSaveWithAMessage)
+{
+    addSine(QStringLiteral("a"), 1);
+    std::atomic<bool> release = false;
+    jobs.run(QStringLiteral("Other"), [&](const JobRunner::Progress &) {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return Outcome::success();
+    }, {});
+    int saved = 0;
+    QObject::connect(ringtone, &RingtoneExport::saved, [&] { ++saved; });
+    dialogs.files.push_back(home(QStringLiteral("tone.ogg")));
+    ringtone->CmdSaveRingtone_Click();
+    release = true;
+    ASSERT_TRUE(waitFor([&] { return idle(); }, 10000));
+    EXPECT_EQ(saved, 1);
+    EXPECT_FALSE(ringtone->running());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.texts()[0].contains(home(QStringLiteral("tone.ogg")))) << dialogs.texts()[0].toStdString();
+    EXPECT_FALSE(QFile::exists(home(QStringLiteral("tone.ogg"))));
 }
 
 // A failed save names what failed, leaves the user's file as it was and
