@@ -7,6 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// The share of a whole save's progress that the join takes.
+constexpr double kJoinShare = 0.1;
+
+} // namespace
+
 RingtoneSave::RingtoneSave(RingtoneRequest request) : request_(std::move(request))
 {
     job_.wavPath = request_.joinedFile;
@@ -18,8 +25,9 @@ RingtoneSave::RingtoneSave(RingtoneRequest request) : request_(std::move(request
 
 RingtoneSave::~RingtoneSave() { QFile::remove(request_.joinedFile); }
 
-Outcome RingtoneSave::join(const JobProgress &progress)
+Outcome RingtoneSave::join(const JobProgress &wholeSave)
 {
+    const JobProgress progress = progressPart(wholeSave, 0, kJoinShare);
     AppPaths::ensurePrivateDir(QFileInfo(request_.joinedFile).absolutePath());
     const int count = int(request_.clipFiles.size());
     const Result<qint64> joined = joinWavFiles(request_.clipFiles, request_.joinedFile, [&](int done) {
@@ -46,8 +54,9 @@ void RingtoneSave::keepOnlyTheLimit()
     }
 }
 
-Outcome RingtoneSave::encode(const JobProgress &progress) const
+Outcome RingtoneSave::encode(const JobProgress &wholeSave) const
 {
+    const JobProgress progress = progressPart(wholeSave, kJoinShare, 1);
     const Outcome encoded = encodeRingtone(job_, [&](double fraction) { return reportProgress(progress, fraction); });
     QFile::remove(request_.joinedFile);
     return encoded;
@@ -56,9 +65,9 @@ Outcome RingtoneSave::encode(const JobProgress &progress) const
 Outcome saveRingtone(const RingtoneRequest &request, const LengthQuestion &tooLong, const JobProgress &progress)
 {
     RingtoneSave save(request);
-    if (Outcome joined = save.join(progressPart(progress, 0, kRingtoneJoinShare)); !joined)
+    if (Outcome joined = save.join(progress); !joined)
         return joined;
     if (const std::optional<double> limit = save.limitPassed(); limit && tooLong && tooLong(save.seconds(), *limit))
         save.keepOnlyTheLimit();
-    return save.encode(progressPart(progress, kRingtoneJoinShare, 1));
+    return save.encode(progress);
 }

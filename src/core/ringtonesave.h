@@ -25,11 +25,10 @@ struct RingtoneRequest {
 // kRingtoneFadeSeconds; false saves it whole.
 using LengthQuestion = std::function<bool(double seconds, double limitSeconds)>;
 
-// The share of a whole save's progress that the join takes.
-constexpr double kRingtoneJoinShare = 0.1;
-
 // The save in its two steps, for a caller that asks the length question
-// between them on another thread than the encoding's.
+// between them on another thread than the encoding's. Each step tells
+// `progress` the fraction of the whole save: the join its first tenth, the
+// encoding the rest.
 class RingtoneSave {
 public:
     explicit RingtoneSave(RingtoneRequest request);

@@ -68,7 +68,7 @@ void RingtoneExport::CmdSaveRingtone_Click()
     save_ = std::make_shared<RingtoneSave>(request);
     // The join is the first of two jobs; the runner's end of it enables the
     // window again, so that the length question's box can take the answer.
-    run([save = save_](const JobProgress &progress) { return save->join(progressPart(progress, 0, kRingtoneJoinShare)); },
+    run([save = save_](const JobProgress &progress) { return save->join(progress); },
         [this](const Outcome &joined) {
             if (joined)
                 askAndEncode();
@@ -91,7 +91,7 @@ void RingtoneExport::askAndEncode()
         if (answer == dialogs::Answer::Yes)
             save_->keepOnlyTheLimit();
     }
-    run([save = save_](const JobProgress &progress) { return save->encode(progressPart(progress, kRingtoneJoinShare, 1)); },
+    run([save = save_](const JobProgress &progress) { return save->encode(progress); },
         [this](const Outcome &outcome) { finish(outcome); });
 }
 
